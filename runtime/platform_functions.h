@@ -1,0 +1,95 @@
+// The platform library functions the application calls, bound on first use.
+// Application code calls an entry by index through CallPlatformFunction<Index>,
+// a typed function pointer: the compiler checks every argument against the
+// declared signature, so no run-time stack check is needed after the call.
+#pragma once
+
+#include <atomic>
+#include <span>
+#include <utility>
+
+#include "platform/kernel32.h"
+#include "platform/ole32.h"
+#include "platform/win32_types.h"
+
+namespace rt {
+
+struct PlatformFunctionEntry {
+  const char* library;      // file name as declared; may be empty
+  const char* export_name;  // a name, or "#" and a decimal ordinal
+};
+
+// Per-entry run-time state: bound address and the module that supplied it.
+struct PlatformBinding {
+  std::atomic<FARPROC> address{nullptr};
+  std::atomic<HMODULE> module{nullptr};
+};
+
+inline constexpr int kPlatformFunctionCount = 21;
+extern const PlatformFunctionEntry PlatformFunctionTable[kPlatformFunctionCount];
+// Tried in order for an entry whose library name is empty.
+extern const char* const SystemLibrarySearchList[6];
+
+// Index names of the program's table.
+enum PlatformFunction : int {
+  kCreateThread = 0,
+  kWinHttpCheckPlatform = 1,
+  kWinHttpCrackUrl = 2,
+  kWinHttpOpen = 3,
+  kWinHttpConnect = 4,
+  kWinHttpOpenRequest = 5,
+  kWinHttpSetTimeouts = 6,
+  kWinHttpSetCredentials = 7,
+  kWinHttpCloseHandle = 8,
+  kWinHttpSetOption = 9,
+  kWinHttpAddRequestHeaders = 10,
+  kWinHttpSendRequest = 11,
+  kWinHttpReceiveResponse = 12,
+  kWinHttpQueryDataAvailable = 13,
+  kWinHttpReadData = 14,
+  kWinHttpQueryHeaders = 15,
+  kCoInitialize = 16,
+  kCoUninitialize = 17,
+  kMultiByteToWideChar = 18,
+  kWideCharToMultiByteSize = 19,  // the size query of WideToAnsi
+  kWideCharToMultiByte = 20,
+};
+
+// Binds an entry of the program's table on its first call and returns the
+// address; a failure is fatal (it never returns null).
+FARPROC BindPlatformFunction(int index);
+// The same over any table and state, for tests and other tables.
+FARPROC BindPlatformFunction(std::span<const PlatformFunctionEntry> table,
+                             std::span<PlatformBinding> state, int index);
+// Releases every module handle the program's table holds, once each.
+void ReleasePlatformLibraries();
+void ReleasePlatformLibraries(std::span<PlatformBinding> state);
+
+PlatformBinding& ProgramBinding(int index);
+
+template <int Index>
+struct PlatformSignature;
+template <>
+struct PlatformSignature<kCreateThread> { using type = decltype(&::CreateThread); };
+template <>
+struct PlatformSignature<kCoInitialize> { using type = decltype(&::CoInitialize); };
+template <>
+struct PlatformSignature<kCoUninitialize> { using type = decltype(&::CoUninitialize); };
+template <>
+struct PlatformSignature<kMultiByteToWideChar> { using type = decltype(&::MultiByteToWideChar); };
+template <>
+struct PlatformSignature<kWideCharToMultiByteSize> { using type = decltype(&::WideCharToMultiByte); };
+template <>
+struct PlatformSignature<kWideCharToMultiByte> { using type = decltype(&::WideCharToMultiByte); };
+
+// Calls entry `Index` with its declared signature, binding it on first use.
+// After binding this is one atomic load and an indirect call.
+template <int Index, class... Args>
+auto CallPlatformFunction(Args&&... args) {
+  using Fn = typename PlatformSignature<Index>::type;
+  FARPROC address = ProgramBinding(Index).address.load(std::memory_order_acquire);
+  if (!address) address = BindPlatformFunction(Index);
+  return reinterpret_cast<Fn>(address)(std::forward<Args>(args)...);
+}
+
+}  // namespace rt
