@@ -1,0 +1,158 @@
+#include "tests/support/png_writer.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <csetjmp>
+#include <stdexcept>
+
+namespace test_support {
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp) {}
+
+void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(value >> shift));
+}
+
+// Packs samples into libpng's row format: big-endian 16-bit samples, or
+// several samples per byte from the most significant bits for depths below 8.
+std::vector<uint8_t> PackRows(const PngSpec& spec, size_t row_bytes) {
+  const int channels = PngChannels(spec.colour);
+  const size_t per_row = size_t(spec.width) * channels;
+  if (spec.samples.size() != per_row * spec.height) {
+    throw std::invalid_argument("PngSpec: samples do not match width * height * channels");
+  }
+  std::vector<uint8_t> rows(row_bytes * spec.height, 0);
+  for (int y = 0; y < spec.height; ++y) {
+    uint8_t* row = rows.data() + y * row_bytes;
+    for (size_t i = 0; i < per_row; ++i) {
+      const uint16_t value = spec.samples[y * per_row + i];
+      if (spec.bit_depth == 16) {
+        row[2 * i] = uint8_t(value >> 8);
+        row[2 * i + 1] = uint8_t(value);
+      } else if (spec.bit_depth == 8) {
+        row[i] = uint8_t(value);
+      } else {
+        const size_t bit = i * spec.bit_depth;
+        const int shift = 8 - spec.bit_depth - int(bit % 8);
+        row[bit / 8] |= uint8_t((value & ((1 << spec.bit_depth) - 1)) << shift);
+      }
+    }
+  }
+  return rows;
+}
+
+// Everything with a destructor lives in the caller, so libpng's error jump
+// skips none.
+bool Write(png_structp png, png_infop info, const PngSpec& spec,
+           std::vector<png_bytep>& row_pointers, std::vector<png_color>& palette,
+           std::vector<uint8_t>& out) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_write_fn(png, &out, AppendToVector, FlushNothing);
+  png_set_compression_level(png, spec.compression_level);
+  png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, int(spec.colour),
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  for (const auto& entry : spec.palette) palette.push_back({entry[0], entry[1], entry[2]});
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+  if (!spec.palette_alpha.empty()) {
+    png_set_tRNS(png, info, spec.palette_alpha.data(), int(spec.palette_alpha.size()), nullptr);
+  } else if (spec.trns) {
+    png_color_16 colour{};
+    colour.gray = colour.red = (*spec.trns)[0];
+    colour.green = (*spec.trns)[1];
+    colour.blue = (*spec.trns)[2];
+    png_set_tRNS(png, info, nullptr, 0, &colour);
+  }
+  if (spec.background) {
+    png_color_16 colour{};
+    colour.index = uint8_t((*spec.background)[0]);
+    colour.gray = colour.red = (*spec.background)[0];
+    colour.green = (*spec.background)[1];
+    colour.blue = (*spec.background)[2];
+    png_set_bKGD(png, info, &colour);
+  }
+  png_write_info(png, info);
+  png_write_image(png, row_pointers.data());
+  png_write_end(png, nullptr);
+  return true;
+}
+
+std::vector<uint8_t> WriteRows(const PngSpec& spec, std::vector<png_bytep>& row_pointers) {
+  std::vector<png_color> palette;
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  const bool written = Write(png, info, spec, row_pointers, palette, out);
+  png_destroy_write_struct(&png, &info);
+  if (!written) throw std::invalid_argument("PngSpec: libpng refused to write this picture");
+  return out;
+}
+
+}  // namespace
+
+int PngChannels(PngColour colour) {
+  switch (colour) {
+    case PngColour::kGrey:
+    case PngColour::kPalette:
+      return 1;
+    case PngColour::kGreyAlpha:
+      return 2;
+    case PngColour::kRgb:
+      return 3;
+    case PngColour::kRgbAlpha:
+      return 4;
+  }
+  return 0;
+}
+
+std::vector<uint8_t> WritePng(const PngSpec& spec) {
+  const size_t row_bits = size_t(spec.width) * PngChannels(spec.colour) * spec.bit_depth;
+  const size_t row_bytes = (row_bits + 7) / 8;
+  std::vector<uint8_t> rows = PackRows(spec, row_bytes);
+  std::vector<png_bytep> row_pointers;
+  for (int y = 0; y < spec.height; ++y) row_pointers.push_back(rows.data() + y * row_bytes);
+  return WriteRows(spec, row_pointers);
+}
+
+std::vector<uint8_t> WriteBlankPng(int width, int height, PngColour colour, int bit_depth) {
+  PngSpec spec(width, 1, colour, bit_depth);
+  spec.samples.assign(size_t(width) * PngChannels(colour), 0);
+  const size_t row_bits = size_t(width) * PngChannels(colour) * bit_depth;
+  std::vector<uint8_t> row = PackRows(spec, (row_bits + 7) / 8);
+  spec.height = height;
+  spec.compression_level = 9;
+  std::vector<png_bytep> row_pointers(height, row.data());
+  return WriteRows(spec, row_pointers);
+}
+
+std::vector<uint8_t> PngChunk(std::string_view type, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> chunk;
+  PutBigEndian(chunk, uint32_t(data.size()));
+  chunk.insert(chunk.end(), type.begin(), type.end());
+  chunk.insert(chunk.end(), data.begin(), data.end());
+  const uLong crc = crc32(0, chunk.data() + 4, uInt(chunk.size() - 4));
+  PutBigEndian(chunk, uint32_t(crc));
+  return chunk;
+}
+
+long FindPngChunk(const std::vector<uint8_t>& png, std::string_view type) {
+  size_t offset = 8;
+  while (offset + 8 <= png.size()) {
+    const uint32_t length = uint32_t(png[offset]) << 24 | uint32_t(png[offset + 1]) << 16 |
+                            uint32_t(png[offset + 2]) << 8 | png[offset + 3];
+    if (std::string_view(reinterpret_cast<const char*>(&png[offset + 4]), 4) == type) {
+      return long(offset);
+    }
+    offset += size_t(length) + 12;
+  }
+  return -1;
+}
+
+}  // namespace test_support
