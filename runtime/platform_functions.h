@@ -10,6 +10,7 @@
 
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
+#include "platform/winhttp.h"
 #include "platform/win32_types.h"
 
 namespace rt {
@@ -65,12 +66,36 @@ FARPROC BindPlatformFunction(std::span<const PlatformFunctionEntry> table,
 void ReleasePlatformLibraries();
 void ReleasePlatformLibraries(std::span<PlatformBinding> state);
 
-PlatformBinding& ProgramBinding(int index);
+// The program's per-entry state, zero at start. Inline so that a call of a
+// bound entry costs one load and an indirect call.
+extern PlatformBinding program_platform_bindings[kPlatformFunctionCount];
+inline PlatformBinding& ProgramBinding(int index) { return program_platform_bindings[index]; }
 
 template <int Index>
 struct PlatformSignature;
 template <>
 struct PlatformSignature<kCreateThread> { using type = decltype(&::CreateThread); };
+#define QV_PLATFORM_SIGNATURE(index, function) \
+  template <>                                  \
+  struct PlatformSignature<index> {            \
+    using type = decltype(&::function);        \
+  }
+QV_PLATFORM_SIGNATURE(kWinHttpCheckPlatform, WinHttpCheckPlatform);
+QV_PLATFORM_SIGNATURE(kWinHttpCrackUrl, WinHttpCrackUrl);
+QV_PLATFORM_SIGNATURE(kWinHttpOpen, WinHttpOpen);
+QV_PLATFORM_SIGNATURE(kWinHttpConnect, WinHttpConnect);
+QV_PLATFORM_SIGNATURE(kWinHttpOpenRequest, WinHttpOpenRequest);
+QV_PLATFORM_SIGNATURE(kWinHttpSetTimeouts, WinHttpSetTimeouts);
+QV_PLATFORM_SIGNATURE(kWinHttpSetCredentials, WinHttpSetCredentials);
+QV_PLATFORM_SIGNATURE(kWinHttpCloseHandle, WinHttpCloseHandle);
+QV_PLATFORM_SIGNATURE(kWinHttpSetOption, WinHttpSetOption);
+QV_PLATFORM_SIGNATURE(kWinHttpAddRequestHeaders, WinHttpAddRequestHeaders);
+QV_PLATFORM_SIGNATURE(kWinHttpSendRequest, WinHttpSendRequest);
+QV_PLATFORM_SIGNATURE(kWinHttpReceiveResponse, WinHttpReceiveResponse);
+QV_PLATFORM_SIGNATURE(kWinHttpQueryDataAvailable, WinHttpQueryDataAvailable);
+QV_PLATFORM_SIGNATURE(kWinHttpReadData, WinHttpReadData);
+QV_PLATFORM_SIGNATURE(kWinHttpQueryHeaders, WinHttpQueryHeaders);
+#undef QV_PLATFORM_SIGNATURE
 template <>
 struct PlatformSignature<kCoInitialize> { using type = decltype(&::CoInitialize); };
 template <>
@@ -83,7 +108,10 @@ template <>
 struct PlatformSignature<kWideCharToMultiByte> { using type = decltype(&::WideCharToMultiByte); };
 
 // Calls entry `Index` with its declared signature, binding it on first use.
-// After binding this is one atomic load and an indirect call.
+// After binding this is one atomic load and an indirect call. The call goes
+// through a function pointer of the declared type, so the arguments and the
+// calling convention always match the callee and the stack cannot come back
+// unbalanced: no stack check follows the call.
 template <int Index, class... Args>
 auto CallPlatformFunction(Args&&... args) {
   using Fn = typename PlatformSignature<Index>::type;

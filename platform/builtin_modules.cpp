@@ -1,0 +1,53 @@
+// Every built-in module and its exports, listed in this one place. A function
+// that is not implemented is not listed, so binding it fails cleanly by name
+// instead of crashing later. Ordinals are fixed once given out.
+#include "platform/builtin_modules.h"
+
+#include "platform/kernel32.h"
+#include "platform/loader.h"
+#include "platform/ole32.h"
+#include "platform/user32.h"
+#include "platform/winhttp.h"
+
+namespace platform {
+namespace {
+
+#define QV_EXPORT(function, ordinal)                             \
+  ModuleExport {                                                 \
+#function, ordinal, reinterpret_cast < FARPROC>(&::function) \
+  }
+
+const ModuleExport kKernel32[] = {
+    QV_EXPORT(CreateThread, 1),        QV_EXPORT(FreeLibrary, 2),
+    QV_EXPORT(GetLastError, 3),        QV_EXPORT(GetProcAddress, 4),
+    QV_EXPORT(GetUserDefaultLCID, 5),  QV_EXPORT(LoadLibraryA, 6),
+    QV_EXPORT(MultiByteToWideChar, 7), QV_EXPORT(SetLastError, 8),
+    QV_EXPORT(WideCharToMultiByte, 9),
+};
+const ModuleExport kUser32[] = {
+    QV_EXPORT(CharNextA, 1),
+};
+const ModuleExport kOle32[] = {
+    QV_EXPORT(CoInitialize, 1),
+    QV_EXPORT(CoUninitialize, 2),
+};
+const ModuleExport kWinHttp[] = {
+    QV_EXPORT(WinHttpCheckPlatform, 1),
+};
+
+#undef QV_EXPORT
+
+const BuiltinModule kModules[] = {
+    {"kernel32.dll", kKernel32}, {"user32.dll", kUser32}, {"gdi32.dll", {}},
+    {"advapi32.dll", {}},        {"mpr.dll", {}},         {"shell32.dll", {}},
+    {"ole32.dll", kOle32},       {"oleaut32.dll", {}},    {"winhttp.dll", kWinHttp},
+    {"wininet.dll", {}},
+};
+
+}  // namespace
+
+std::span<const BuiltinModule> BuiltinModules() {
+  return kModules;
+}
+
+}  // namespace platform

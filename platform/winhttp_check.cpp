@@ -1,0 +1,6 @@
+#include "platform/winhttp.h"
+
+// Every system this layer runs on can carry HTTP.
+BOOL WinHttpCheckPlatform() {
+  return TRUE;
+}
