@@ -106,7 +106,7 @@ class ByteSetRef {
 // application code (error 4 below 1, error 1 above the count).
 class TextArray {
  public:
-  TextArray();  // a private empty array block
+  TextArray();  // the constant empty array; the first Append makes it private
   explicit TextArray(void* block) : block_(block) {}
   TextArray(TextArray&& other) noexcept;
   TextArray& operator=(TextArray&& other) noexcept;
