@@ -12,39 +12,54 @@ constexpr int32_t kMinimumFieldCount = 8;
 
 constexpr FieldPlace kFullFormPlaces[] = {
     // Buy levels 1 to 5: first value in the middle column, second on the right.
-    {10, 20, FieldConversion::kNone}, {11, 32, FieldConversion::kNone},
-    {12, 21, FieldConversion::kNone}, {13, 33, FieldConversion::kNone},
-    {14, 22, FieldConversion::kNone}, {15, 34, FieldConversion::kNone},
-    {16, 23, FieldConversion::kNone}, {17, 35, FieldConversion::kNone},
-    {18, 24, FieldConversion::kNone}, {19, 36, FieldConversion::kNone},
+    {10, 20, FieldConversion::kNone},
+    {11, 32, FieldConversion::kNone},
+    {12, 21, FieldConversion::kNone},
+    {13, 33, FieldConversion::kNone},
+    {14, 22, FieldConversion::kNone},
+    {15, 34, FieldConversion::kNone},
+    {16, 23, FieldConversion::kNone},
+    {17, 35, FieldConversion::kNone},
+    {18, 24, FieldConversion::kNone},
+    {19, 36, FieldConversion::kNone},
     // Sell levels 1 to 5, first values, then second values.
-    {20, 19, FieldConversion::kNone}, {22, 18, FieldConversion::kNone},
-    {24, 17, FieldConversion::kNone}, {26, 16, FieldConversion::kNone},
-    {28, 15, FieldConversion::kNone}, {21, 31, FieldConversion::kNone},
-    {23, 30, FieldConversion::kNone}, {25, 29, FieldConversion::kNone},
-    {27, 28, FieldConversion::kNone}, {29, 27, FieldConversion::kNone},
+    {20, 19, FieldConversion::kNone},
+    {22, 18, FieldConversion::kNone},
+    {24, 17, FieldConversion::kNone},
+    {26, 16, FieldConversion::kNone},
+    {28, 15, FieldConversion::kNone},
+    {21, 31, FieldConversion::kNone},
+    {23, 30, FieldConversion::kNone},
+    {25, 29, FieldConversion::kNone},
+    {27, 28, FieldConversion::kNone},
+    {29, 27, FieldConversion::kNone},
 };
 
 constexpr FieldPlace kShortFormPlaces[] = {
-    {2, 1, FieldConversion::kNone},         // name
-    {4, 2, FieldConversion::kNone},         // current price
-    {6, 3, FieldConversion::kNone},         // change
-    {7, 4, FieldConversion::kVolume},       // volume (ten thousands)
-    {10, 5, FieldConversion::kMarketValue}, // market value (hundred millions)
+    {2, 1, FieldConversion::kNone},          // name
+    {4, 2, FieldConversion::kNone},          // current price
+    {6, 3, FieldConversion::kNone},          // change
+    {7, 4, FieldConversion::kVolume},        // volume (ten thousands)
+    {10, 5, FieldConversion::kMarketValue},  // market value (hundred millions)
 };
 
 rt::Text Convert(const char* field, FieldConversion conversion) {
   switch (conversion) {
-    case FieldConversion::kVolume: return VolumeText(field);
-    case FieldConversion::kMarketValue: return MarketValueText(field);
-    case FieldConversion::kNone: break;
+    case FieldConversion::kVolume:
+      return VolumeText(field);
+    case FieldConversion::kMarketValue:
+      return MarketValueText(field);
+    case FieldConversion::kNone:
+      break;
   }
   return rt::Text::Copy(rt::TextView(field));
 }
 
 }  // namespace
 
-const char* QuoteServicePrefix() { return "http://127.0.0.1:18080/q="; }
+const char* QuoteServicePrefix() {
+  return "http://127.0.0.1:18080/q=";
+}
 
 rt::Text ExchangePrefix(rt::TextRef code) {
   return rt::Text::Copy(code.view().starts_with('0') ? "sz" : "sh");
@@ -58,10 +73,16 @@ rt::Text ShortQuoteAddress(rt::TextRef code) {
   return rt::ConcatTexts({QuoteServicePrefix(), "s_", ExchangePrefix(code), code});
 }
 
-rt::TextArray SplitFields(rt::TextRef answer) { return rt::SplitText(answer, "~"); }
+rt::TextArray SplitFields(rt::TextRef answer) {
+  return rt::SplitText(answer, "~");
+}
 
-std::span<const FieldPlace> FullFormPlaces() { return kFullFormPlaces; }
-std::span<const FieldPlace> ShortFormPlaces() { return kShortFormPlaces; }
+std::span<const FieldPlace> FullFormPlaces() {
+  return kFullFormPlaces;
+}
+std::span<const FieldPlace> ShortFormPlaces() {
+  return kShortFormPlaces;
+}
 
 rt::Text VolumeText(rt::TextRef field) {
   return rt::ConvertToText(rt::ToInteger(field) / 10000.0);

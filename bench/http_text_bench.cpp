@@ -14,7 +14,8 @@ namespace {
 // About 1 MiB of quote-like GBK text: Chinese names, digits, ASCII punctuation.
 const std::string& MixedGbkText() {
   static const std::string text = [] {
-    std::string unit = rt::Utf8ToGbk("v_s_sh600000=\"1~浦发银行~600000~7.50~0.05~0.67~1234567~成交量（万）\";\n");
+    std::string unit =
+        rt::Utf8ToGbk("v_s_sh600000=\"1~浦发银行~600000~7.50~0.05~0.67~1234567~成交量（万）\";\n");
     std::string out;
     while (out.size() < (1u << 20)) out += unit;
     return out;
@@ -58,8 +59,12 @@ void IcuToGbk() {
   benchmark::DoNotOptimize(n);
 }
 
-void OursToWide() { benchmark::DoNotOptimize(http::AnsiToWide(MixedGbkText()).get()); }
-void OursToGbk() { benchmark::DoNotOptimize(http::WideToAnsi(MixedWideText()).get()); }
+void OursToWide() {
+  benchmark::DoNotOptimize(http::AnsiToWide(MixedGbkText()).get());
+}
+void OursToGbk() {
+  benchmark::DoNotOptimize(http::WideToAnsi(MixedWideText()).get());
+}
 
 void BM_AnsiToWide(benchmark::State& state) {
   for (auto _ : state) OursToWide();

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rt::ByteSet wide = rt::ByteSet::Copy(data, size);
   rt::Text headers = http::WideToAnsi(wide);
   http::ResponseHeaderFields fields;
-  rt::Text cookies = rt::Text::Copy(std::string(reinterpret_cast<const char*>(data),
-                                                size < 64 ? size : 64).c_str());
+  rt::Text cookies = rt::Text::Copy(
+      std::string(reinterpret_cast<const char*>(data), size < 64 ? size : 64).c_str());
   http::ProcessResponseHeaders(headers, fields, &cookies);
   return 0;
 }

@@ -7,15 +7,20 @@ namespace rt {
 
 int32_t MemberSize(TypeCode code) {
   switch (BaseType(code)) {
-    case type::Byte: return 1;
-    case type::Short: return 2;
+    case type::Byte:
+      return 1;
+    case type::Short:
+      return 2;
     case type::Int:
     case type::Float:
-    case type::Bool: return 4;
+    case type::Bool:
+      return 4;
     case type::Int64:
     case type::Double:
-    case type::DateTime: return 8;
-    default: return static_cast<int32_t>(sizeof(void*));
+    case type::DateTime:
+      return 8;
+    default:
+      return static_cast<int32_t>(sizeof(void*));
   }
 }
 

@@ -12,7 +12,9 @@
 namespace rt {
 
 // --- Text ---
-inline size_t TextSize(const char* text) { return text ? std::strlen(text) : 0; }
+inline size_t TextSize(const char* text) {
+  return text ? std::strlen(text) : 0;
+}
 inline std::string_view TextView(const char* text) {
   return text ? std::string_view(text) : std::string_view();
 }
@@ -41,7 +43,7 @@ void* NewZeroByteSet(size_t size);
 
 // --- ArrayBlock ---
 struct ArrayInfo {
-  int32_t count = 0;        // product of the dimension sizes
+  int32_t count = 0;                 // product of the dimension sizes
   unsigned char* members = nullptr;  // first member
 };
 // Member count and first member of an array block (count 0 when the dimension count is 0).

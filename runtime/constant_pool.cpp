@@ -40,11 +40,21 @@ bool InConstantPool(const void* pointer) {
   return address >= start && address < start + kPoolSize;
 }
 
-const char* EmptyText() { return reinterpret_cast<const char*>(pool); }
-const void* EmptyByteSet() { return pool + 8; }
-const void* EmptyArray() { return pool + 16; }
-const void* ConstantPoolStart() { return pool; }
-size_t ConstantPoolSize() { return kPoolSize; }
+const char* EmptyText() {
+  return reinterpret_cast<const char*>(pool);
+}
+const void* EmptyByteSet() {
+  return pool + 8;
+}
+const void* EmptyArray() {
+  return pool + 16;
+}
+const void* ConstantPoolStart() {
+  return pool;
+}
+size_t ConstantPoolSize() {
+  return kPoolSize;
+}
 
 const char* Literal(std::string_view utf8) {
   Interned& interned = Literals();

@@ -125,8 +125,14 @@ void AddShutdownStep(std::function<void()> step) {
   State().shutdown_steps.push_back(std::move(step));
 }
 
-int32_t EventBlockCount() { return event_block_count.load(); }
-void BlockEvents() { ++event_block_count; }
-void UnblockEvents() { --event_block_count; }
+int32_t EventBlockCount() {
+  return event_block_count.load();
+}
+void BlockEvents() {
+  ++event_block_count;
+}
+void UnblockEvents() {
+  --event_block_count;
+}
 
 }  // namespace rt

@@ -38,8 +38,8 @@ std::string FatalErrorText(const char* gbk_message, int32_t number);
 
 // Shows the error box. The window layer installs one; without it the text goes
 // to standard error as UTF-8. Called with GBK text and caption "错误".
-using FatalErrorPresenter = std::function<void(const std::string& gbk_text,
-                                               const std::string& gbk_caption)>;
+using FatalErrorPresenter =
+    std::function<void(const std::string& gbk_text, const std::string& gbk_caption)>;
 void SetFatalErrorPresenter(FatalErrorPresenter presenter);
 
 // Steps run, last registered first, after the box is closed and before the

@@ -10,8 +10,8 @@
 
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
-#include "platform/winhttp.h"
 #include "platform/win32_types.h"
+#include "platform/winhttp.h"
 
 namespace rt {
 
@@ -69,12 +69,16 @@ void ReleasePlatformLibraries(std::span<PlatformBinding> state);
 // The program's per-entry state, zero at start. Inline so that a call of a
 // bound entry costs one load and an indirect call.
 extern PlatformBinding program_platform_bindings[kPlatformFunctionCount];
-inline PlatformBinding& ProgramBinding(int index) { return program_platform_bindings[index]; }
+inline PlatformBinding& ProgramBinding(int index) {
+  return program_platform_bindings[index];
+}
 
 template <int Index>
 struct PlatformSignature;
 template <>
-struct PlatformSignature<kCreateThread> { using type = decltype(&::CreateThread); };
+struct PlatformSignature<kCreateThread> {
+  using type = decltype(&::CreateThread);
+};
 #define QV_PLATFORM_SIGNATURE(index, function) \
   template <>                                  \
   struct PlatformSignature<index> {            \
@@ -97,15 +101,25 @@ QV_PLATFORM_SIGNATURE(kWinHttpReadData, WinHttpReadData);
 QV_PLATFORM_SIGNATURE(kWinHttpQueryHeaders, WinHttpQueryHeaders);
 #undef QV_PLATFORM_SIGNATURE
 template <>
-struct PlatformSignature<kCoInitialize> { using type = decltype(&::CoInitialize); };
+struct PlatformSignature<kCoInitialize> {
+  using type = decltype(&::CoInitialize);
+};
 template <>
-struct PlatformSignature<kCoUninitialize> { using type = decltype(&::CoUninitialize); };
+struct PlatformSignature<kCoUninitialize> {
+  using type = decltype(&::CoUninitialize);
+};
 template <>
-struct PlatformSignature<kMultiByteToWideChar> { using type = decltype(&::MultiByteToWideChar); };
+struct PlatformSignature<kMultiByteToWideChar> {
+  using type = decltype(&::MultiByteToWideChar);
+};
 template <>
-struct PlatformSignature<kWideCharToMultiByteSize> { using type = decltype(&::WideCharToMultiByte); };
+struct PlatformSignature<kWideCharToMultiByteSize> {
+  using type = decltype(&::WideCharToMultiByte);
+};
 template <>
-struct PlatformSignature<kWideCharToMultiByte> { using type = decltype(&::WideCharToMultiByte); };
+struct PlatformSignature<kWideCharToMultiByte> {
+  using type = decltype(&::WideCharToMultiByte);
+};
 
 // Calls entry `Index` with its declared signature, binding it on first use.
 // After binding this is one atomic load and an indirect call. The call goes

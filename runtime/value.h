@@ -29,8 +29,12 @@ inline constexpr TypeCode Variant = 0x00010031;
 // argument (the value is the address of the caller's variable).
 inline constexpr TypeCode RefFlag = 0x20000000;
 
-inline constexpr TypeCode BaseType(TypeCode code) { return code & ~RefFlag; }
-inline constexpr bool IsByRef(TypeCode code) { return (code & RefFlag) != 0; }
+inline constexpr TypeCode BaseType(TypeCode code) {
+  return code & ~RefFlag;
+}
+inline constexpr bool IsByRef(TypeCode code) {
+  return (code & RefFlag) != 0;
+}
 // Basic types have the two top bits 10; numeric ones also have low byte 0x01.
 inline constexpr bool IsBasicType(TypeCode code) {
   return (BaseType(code) & 0xC0000000u) == 0x80000000u;

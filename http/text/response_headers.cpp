@@ -27,9 +27,8 @@ rt::Text StatusFromHeaders(rt::TextRef headers) {
 
 void ProcessResponseHeaders(rt::TextRef headers, ResponseHeaderFields& fields, rt::Text* cookies) {
   fields.status = StatusFromHeaders(headers);
-  fields.response_headers =
-      rt::ReplaceText(headers, "Set-Cookie", rt::TextRef("Set-Cookie"), std::nullopt, std::nullopt,
-                      false);
+  fields.response_headers = rt::ReplaceText(headers, "Set-Cookie", rt::TextRef("Set-Cookie"),
+                                            std::nullopt, std::nullopt, false);
   rt::TextArray lines = rt::SplitText(fields.response_headers, "\r\n");
   for (int32_t i = 1; i <= lines.size(); ++i) {
     const char* line = lines.At(i);

@@ -5,7 +5,9 @@
 
 namespace http {
 
-const char* QuotePlaceholder() { return rt::Literal("#引号"); }
+const char* QuotePlaceholder() {
+  return rt::Literal("#引号");
+}
 
 rt::Text ExpandQuotePlaceholder(rt::TextRef text) {
   return rt::ReplaceText(text, QuotePlaceholder(), rt::TextRef("\""), std::nullopt, std::nullopt,

@@ -13,8 +13,7 @@ namespace http {
 // either is missing. "#引号" in a marker stands for a double quote, so an empty
 // left marker and "#引号" give the text before the first double quote.
 rt::Text TextBetween(rt::TextRef text, rt::TextRef left, rt::TextRef right,
-                     std::optional<int32_t> start = {},
-                     std::optional<bool> case_insensitive = {});
+                     std::optional<int32_t> start = {}, std::optional<bool> case_insensitive = {});
 
 // "#引号": the placeholder that patterns and markers use for a double quote.
 const char* QuotePlaceholder();

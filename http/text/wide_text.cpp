@@ -16,11 +16,11 @@ constexpr UINT kGbk = 936;
 rt::ByteSet AnsiToWide(rt::TextRef text, bool drop_terminator) {
   if (text.view().empty()) return {};
   int units = rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
-                                                                  nullptr, 0);
+                                                                 nullptr, 0);
   if (units <= 0) return {};
   rt::ByteSet wide = rt::BlankByteSet(2 * units);
-  rt::CallPlatformFunction<rt::kMultiByteToWideChar>(
-      kGbk, DWORD{0}, text.get(), -1, reinterpret_cast<LPWSTR>(wide.data()), units);
+  rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
+                                                     reinterpret_cast<LPWSTR>(wide.data()), units);
   if (drop_terminator) {
     // The block is ours: shortening its count word keeps the first 2n - 2
     // bytes without copying; a lone terminator leaves nothing, which is null.

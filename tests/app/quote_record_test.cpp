@@ -38,10 +38,9 @@ std::string Record(int count) {
 std::map<int32_t, std::string> Apply(const std::string& answer,
                                      std::span<const app::FieldPlace> places, bool* applied) {
   std::map<int32_t, std::string> written;
-  *applied = app::ApplyFields(app::SplitFields(answer), places,
-                              [&](int32_t place, rt::TextRef value) {
-                                written[place] = std::string(value.view());
-                              });
+  *applied = app::ApplyFields(
+      app::SplitFields(answer), places,
+      [&](int32_t place, rt::TextRef value) { written[place] = std::string(value.view()); });
   return written;
 }
 

@@ -90,7 +90,8 @@ TEST(ResponseHeaders, BlocksWithoutLineEndsOrHugeOnesAreHandled) {
   EXPECT_EQ(fields.new_cookies.get(), nullptr);
 
   std::string huge = "HTTP/1.1 200 OK\r\n";
-  for (int i = 0; i < 2000; ++i) huge += "X-Filler-" + std::to_string(i) + ": " + std::string(200, 'v') + "\r\n";
+  for (int i = 0; i < 2000; ++i)
+    huge += "X-Filler-" + std::to_string(i) + ": " + std::string(200, 'v') + "\r\n";
   huge += "Set-Cookie: last=1\r\n\r\n";
   http::ResponseHeaderFields big;
   http::ProcessResponseHeaders(huge, big, nullptr);

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Bytes(const rt::ByteSet& set) { return std::string(set.view()); }
+std::string Bytes(const rt::ByteSet& set) {
+  return std::string(set.view());
+}
 
 rt::ByteSet WideBytes(std::u16string_view wide) {
   return rt::ByteSet::Copy(wide.data(), wide.size() * sizeof(char16_t));
@@ -61,7 +63,9 @@ TEST(WideToAnsi, IgnoresAnOddLastByteAndEmptyInput) {
 }
 
 TEST(WideToAnsi, UnmappableAndUnpairedUnitsBecomeSubstitutes) {
-  rt::Text text = http::WideToAnsi(WideBytes(u"a\xD800" u"b"));
+  rt::Text text =
+      http::WideToAnsi(WideBytes(u"a\xD800"
+                                 u"b"));
   EXPECT_EQ(text.str(), "a?b");
 }
 
