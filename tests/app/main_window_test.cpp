@@ -1,0 +1,186 @@
+// The viewer's main window as loaded from its form: layout, texts, list
+// columns, the creation handler's theme, and the import handler.
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <map>
+
+#include "app/main_form.h"
+#include "app/main_handlers.h"
+#include "tests/support/gbk_literals.h"
+#include "ui/control_theme.h"
+#include "ui/form_loader.h"
+#include "ui/list_commands.h"
+#include "ui/list_view_widget.h"
+#include "ui/window_registry.h"
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    app::RegisterMainForm();
+    ui::LoadStartWindow(app::kMainWindow);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+  }
+  void TearDown() override {
+    ui::ControlTheme(0);
+    ui::UnloadAllWindows();
+  }
+  static QWidget* window() { return ui::FindLoadedWindow(app::kMainWindow)->widget; }
+  static QWidget* widget(int32_t unit) {
+    return ui::FindLoadedWindow(app::kMainWindow)->FindUnit(unit)->widget();
+  }
+};
+
+QString TextOf(QWidget* widget) {
+  if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
+  return {};
+}
+
+TEST_F(MainWindowTest, WindowOpensAtItsPlaceWithItsSizeAndCaption) {
+  EXPECT_EQ(window()->pos(), QPoint(50, 50));
+  EXPECT_EQ(window()->size(), QSize(679, 429));
+  EXPECT_EQ(window()->windowTitle(), QString::fromUtf8("股票行情"));
+}
+
+TEST_F(MainWindowTest, EveryUnitSitsInItsParentWithItsText) {
+  struct Expected {
+    const char* name;
+    const char* parent;  // nullptr: the window
+    QRect place;
+    const char* text;
+  };
+  const QString hyphens(41, QLatin1Char('-'));
+  const char* separator = "-----------------------------------------";
+  const Expected expected[] = {
+      {"导入", nullptr, {8, 8, 112, 32}, "导入"},
+      {"编辑框1", nullptr, {8, 48, 112, 32}, ""},
+      {"动画框1", nullptr, {128, 8, 280, 152}, ""},
+      {"分组框1", nullptr, {0, 176, 416, 216}, ""},
+      {"超级列表框1", "分组框1", {8, 16, 400, 184}, ""},
+      {"分组框2", nullptr, {424, 2, 248, 390}, ""},
+      {"动画物体1", "分组框2", {8, 166, 26, 26}, ""},
+      {"标签1", "分组框2", {16, 8, 64, 24}, "卖5"},
+      {"标签2", "分组框2", {16, 37, 64, 24}, "卖4"},
+      {"标签3", "分组框2", {16, 66, 64, 24}, "卖3"},
+      {"标签4", "分组框2", {16, 95, 64, 24}, "卖2"},
+      {"标签5", "分组框2", {16, 126, 64, 24}, "卖1"},
+      {"标签6", "分组框2", {8, 146, 232, 24}, separator},
+      {"标签7", "分组框2", {15, 170, 64, 24}, "买1"},
+      {"标签8", "分组框2", {15, 199, 64, 24}, "买2"},
+      {"标签9", "分组框2", {15, 228, 64, 24}, "买3"},
+      {"标签10", "分组框2", {15, 257, 64, 24}, "买4"},
+      {"标签11", "分组框2", {15, 288, 64, 24}, "买5"},
+      {"标签12", "分组框2", {8, 308, 232, 24}, separator},
+      {"标签15", "分组框2", {81, 8, 64, 24}, "卖5"},
+      {"标签16", "分组框2", {81, 37, 64, 24}, "卖4"},
+      {"标签17", "分组框2", {81, 66, 64, 24}, "卖3"},
+      {"标签18", "分组框2", {81, 95, 64, 24}, "卖2"},
+      {"标签19", "分组框2", {81, 126, 64, 24}, "卖1"},
+      {"标签20", "分组框2", {80, 170, 64, 24}, "买1"},
+      {"标签21", "分组框2", {80, 199, 64, 24}, "买2"},
+      {"标签22", "分组框2", {80, 228, 64, 24}, "买3"},
+      {"标签23", "分组框2", {80, 257, 64, 24}, "买4"},
+      {"标签24", "分组框2", {80, 288, 64, 24}, "买5"},
+      {"标签25", "分组框2", {81, 328, 80, 24}, ""},
+      {"标签27", "分组框2", {150, 8, 64, 24}, "卖5"},
+      {"标签28", "分组框2", {150, 37, 64, 24}, "卖4"},
+      {"标签29", "分组框2", {150, 66, 64, 24}, "卖3"},
+      {"标签30", "分组框2", {150, 95, 64, 24}, "卖2"},
+      {"标签31", "分组框2", {150, 126, 64, 24}, "卖1"},
+      {"标签32", "分组框2", {149, 170, 64, 24}, "买1"},
+      {"标签33", "分组框2", {149, 199, 64, 24}, "买2"},
+      {"标签34", "分组框2", {149, 228, 64, 24}, "买3"},
+      {"标签35", "分组框2", {149, 257, 64, 24}, "买4"},
+      {"标签36", "分组框2", {149, 288, 64, 24}, "买5"},
+  };
+  const ui::LoadedWindow* loaded = ui::FindLoadedWindow(app::kMainWindow);
+  ASSERT_EQ(loaded->units.size(), std::size(expected));
+  std::map<std::string, QWidget*> by_name;
+  for (size_t i = 0; i < loaded->units.size(); ++i) {
+    const ui::Unit& unit = *loaded->units[i];
+    by_name[unit.form().name] = unit.widget();
+    const Expected& want = expected[i];
+    SCOPED_TRACE(want.name);
+    EXPECT_STREQ(unit.form().name, want.name) << "form order";
+    QWidget* parent = want.parent ? by_name.at(want.parent) : window();
+    EXPECT_EQ(unit.widget()->parentWidget(), parent);
+    EXPECT_EQ(unit.widget()->geometry(), want.place);
+    EXPECT_EQ(TextOf(unit.widget()), QString::fromUtf8(want.text));
+  }
+  EXPECT_EQ(TextOf(widget(app::unit::Label(6))), hyphens);
+}
+
+TEST_F(MainWindowTest, WatchListStartsEmptyWithItsSixColumns) {
+  auto* list = static_cast<ui::ListViewWidget*>(widget(app::unit::WatchList));
+  const QAbstractItemModel* model = list->model();
+  const std::pair<const char*, int> columns[] = {{"代码", 50},         {"名称", 60},
+                                                 {"现价", 50},         {"涨跌", 50},
+                                                 {"成交量（万）", 90}, {"总市值（亿）", 90}};
+  ASSERT_EQ(model->columnCount(), 6);
+  for (int column = 0; column < 6; ++column) {
+    EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(),
+              QString::fromUtf8(columns[column].first));
+    EXPECT_EQ(list->columnWidth(column), columns[column].second);
+  }
+  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 0);
+}
+
+TEST_F(MainWindowTest, CreationSwitchedTheThemeOnForTheStandardControls) {
+  EXPECT_EQ(ui::ActiveThemeScheme(), 3);
+  EXPECT_EQ(ui::ThemeHookCount(), 1);
+  EXPECT_TRUE(ui::ThemeHolds(widget(app::unit::ImportButton)));
+  EXPECT_TRUE(ui::ThemeHolds(widget(app::unit::CodeBox)));
+  EXPECT_TRUE(ui::ThemeHolds(widget(app::unit::BookGroup)));
+  EXPECT_FALSE(ui::ThemeHolds(widget(app::unit::WatchList)));
+  EXPECT_FALSE(ui::ThemeHolds(widget(app::unit::Label(1))));
+}
+
+TEST_F(MainWindowTest, ImportAppendsOneRowHoldingTheCodeAsTyped) {
+  auto* edit = static_cast<QLineEdit*>(widget(app::unit::CodeBox));
+  QWidget* import = widget(app::unit::ImportButton);
+  edit->setText(QString::fromUtf8(" 600519 茅台"));
+  QTest::mouseClick(import, Qt::LeftButton);
+  QTest::mouseClick(import, Qt::LeftButton);
+  edit->clear();
+  QTest::mouseClick(import, Qt::LeftButton);
+
+  ASSERT_EQ(ui::GetRowCount(app::kWatchList), 3);
+  EXPECT_EQ(ui::GetCellText(app::kWatchList, 0).view(), test::Gbk(" 600519 茅台"));
+  EXPECT_EQ(ui::GetCellText(app::kWatchList, 1).view(), test::Gbk(" 600519 茅台"));
+  EXPECT_TRUE(ui::GetCellText(app::kWatchList, 2).empty());
+  for (int column = 1; column < 6; ++column) {
+    EXPECT_TRUE(ui::GetCellText(app::kWatchList, 0, column).empty());
+  }
+}
+
+TEST_F(MainWindowTest, ImportLeavesTheEditBoxAsItWas) {
+  auto* edit = static_cast<QLineEdit*>(widget(app::unit::CodeBox));
+  edit->setText(QStringLiteral("000001"));
+  QTest::mouseClick(widget(app::unit::ImportButton), Qt::LeftButton);
+  EXPECT_EQ(edit->text(), QStringLiteral("000001"));
+}
+
+TEST(MainForm, EachEventRunsItsHandler) {
+  const auto& events = app::MainForm().events;
+  auto handler_of = [&](int32_t unit, int32_t event) -> ui::EventHandler {
+    for (const ui::EventBinding& binding : events) {
+      if (binding.unit == unit && binding.event == event) return binding.handler;
+    }
+    return nullptr;
+  };
+  EXPECT_EQ(events.size(), 3u) << "no other event has a handler";
+  EXPECT_EQ(handler_of(ui::kWindowItself, ui::event::WindowCreated), &app::OnMainWindowCreated);
+  EXPECT_EQ(handler_of(app::unit::ImportButton, ui::event::ButtonClicked), &app::OnImportClicked);
+  EXPECT_EQ(handler_of(app::unit::WatchList, ui::event::RowFocused), &app::OnCurrentRowChanged);
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// What the window layer lends the runtime: the error box shown on the window
+// thread for any raising thread, the pending-events pump, the display check.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "runtime/core_commands.h"
+#include "runtime/fatal_error.h"
+#include "tests/support/gbk_literals.h"
+#include "ui/window_runtime.h"
+
+namespace {
+
+struct SeenBox {
+  bool seen = false;
+  bool on_window_thread = false;
+  bool raiser_was_waiting = false;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString caption;
+  QString text;
+  int buttons = 0;
+};
+
+// Watches for the error box on the window thread, notes what it shows and
+// closes it with its OK button.
+QTimer* CloseBoxWhenShown(SeenBox* seen, const std::atomic<bool>* raiser_done) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [=] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(top);
+      if (!box || !box->isVisible() || seen->seen) continue;
+      seen->seen = true;
+      seen->on_window_thread = QThread::currentThread() == qApp->thread();
+      seen->raiser_was_waiting = raiser_done && !*raiser_done;
+      seen->icon = box->icon();
+      seen->caption = box->windowTitle();
+      seen->text = box->text();
+      seen->buttons = static_cast<int>(box->buttons().size());
+      box->button(QMessageBox::Ok)->click();
+    }
+  });
+  timer->start(5);
+  return timer;
+}
+
+TEST(ErrorBox, RaisedOnAnotherThreadItIsShownOnTheWindowThreadWhileTheRaiserWaits) {
+  SeenBox seen;
+  std::atomic<bool> done = false;
+  std::unique_ptr<QTimer> closer(CloseBoxWhenShown(&seen, &done));
+  std::thread raiser([&] {
+    ui::ShowErrorBox(rt::FatalErrorText(test::Gbk("数组成员引用下标超出定义范围").c_str(), 1),
+                     test::Gbk("错误"));
+    done = true;
+  });
+  while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  raiser.join();
+
+  ASSERT_TRUE(seen.seen);
+  EXPECT_TRUE(seen.on_window_thread);
+  EXPECT_TRUE(seen.raiser_was_waiting);
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.caption, QString::fromUtf8("错误"));
+  EXPECT_EQ(seen.buttons, 1);
+  EXPECT_EQ(
+      seen.text,
+      QString::fromUtf8("运行时出错!\n\n错误代码：1\n\n错误信息：数组成员引用下标超出定义范围\n"));
+}
+
+TEST(ErrorBoxDeathTest, AFatalErrorOnAWorkerShowsTheBoxThenEndsTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ui::InstallWindowRuntime();
+        SeenBox seen;
+        QTimer* closer = CloseBoxWhenShown(&seen, nullptr);
+        QObject::connect(closer, &QTimer::timeout, [&seen] {
+          if (!seen.seen) return;
+          // Report what was shown where the parent can check it.
+          std::fprintf(stderr, "box:%s|%d\n", seen.text.toUtf8().constData(),
+                       seen.on_window_thread ? 1 : 0);
+          seen.seen = false;
+        });
+        std::thread([] { rt::ReportFatalErrorUtf8("测试出错", 0); }).detach();
+        for (;;) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      },
+      testing::ExitedWithCode(255), "box:运行时出错!\n\n错误信息：测试出错\n\\|1");
+}
+
+TEST(PendingEventsPump, ProcessesTheWindowThreadsEventsAndNothingElsewhere) {
+  bool ran = false;
+  QMetaObject::invokeMethod(
+      qApp, [&ran] { ran = true; }, Qt::QueuedConnection);
+  std::thread([] { ui::PumpPendingEvents(); }).join();
+  EXPECT_FALSE(ran) << "a thread without an event loop has nothing to pump";
+  ui::PumpPendingEvents();
+  EXPECT_TRUE(ran);
+}
+
+TEST(PendingEventsPump, IsTheRuntimesPumpOnceInstalled) {
+  ui::InstallWindowRuntime();
+  bool ran = false;
+  QMetaObject::invokeMethod(
+      qApp, [&ran] { ran = true; }, Qt::QueuedConnection);
+  rt::ProcessPendingEvents();
+  EXPECT_TRUE(ran);
+  rt::SetFatalErrorPresenter(nullptr);  // later tests report on standard error
+}
+
+TEST(DisplayCheck, NeedsADisplayOrANamedPlatform) {
+  const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
+                              qgetenv("WAYLAND_DISPLAY")};
+  qunsetenv("QT_QPA_PLATFORM");
+  qunsetenv("DISPLAY");
+  qunsetenv("WAYLAND_DISPLAY");
+  EXPECT_FALSE(ui::DisplayAvailable());
+  qputenv("DISPLAY", ":0");
+  EXPECT_TRUE(ui::DisplayAvailable());
+  qunsetenv("DISPLAY");
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  EXPECT_TRUE(ui::DisplayAvailable());
+  const char* names[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+  for (int i = 0; i < 3; ++i) {
+    if (saved[i].isNull()) {
+      qunsetenv(names[i]);
+    } else {
+      qputenv(names[i], saved[i]);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "ui/list_commands.h"
+
+#include <string>
+
+#include "runtime/blocks.h"
+#include "ui/command_args.h"
+#include "ui/list_view_unit.h"
+#include "ui/window_registry.h"
+#include "ui/window_thread.h"
+
+namespace ui {
+namespace {
+
+// On the window thread: the list named by the record, or null when it names
+// a unit of another type.
+ListViewUnit* ListAt(const rt::ValueRecord& record) {
+  const UnitRef ref = UnitRef::From(record);
+  return dynamic_cast<ListViewUnit*>(&LookUpUnit(ref.window, ref.unit));
+}
+
+rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {
+  return value ? rt::ValueRecord::Int(*value) : rt::ValueRecord{};
+}
+
+rt::ValueRecord OptionalTextRecord(std::optional<rt::TextRef> text) {
+  return text ? rt::ValueRecord::Text(text->get()) : rt::ValueRecord{};
+}
+
+}  // namespace
+
+namespace cmd {
+
+void InsertRow(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  const int32_t row = RunOnWindowThread([&] {
+    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    if (!list) return -1;
+    // The list shows no images, check boxes or indents, and nothing reads item
+    // data back, so only the index and the text take part.
+    const int32_t index = IntOr(ArgAt(args, arg_count, 1), -1);
+    return list->InsertRow(index, TextArg(ArgAt(args, arg_count, 2)));
+  });
+  SetIntResult(result, row);
+}
+
+void SetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  RunOnWindowThread([&] {
+    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    if (!list) return;
+    list->SetCellText(IntOr(ArgAt(args, arg_count, 1), 0), IntOr(ArgAt(args, arg_count, 2), 0),
+                      TextArg(ArgAt(args, arg_count, 3)));
+  });
+  (void)result;
+}
+
+void GetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  char* text = RunOnWindowThread([&]() -> char* {
+    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    if (!list) return nullptr;
+    return rt::NewText(
+        list->CellText(IntOr(ArgAt(args, arg_count, 1), -1), IntOr(ArgAt(args, arg_count, 2), 0)));
+  });
+  SetPointerResult(result, text);
+}
+
+void GetRowCount(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  const int32_t count = RunOnWindowThread([&] {
+    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    return list ? list->RowCount() : 0;
+  });
+  SetIntResult(result, count);
+}
+
+}  // namespace cmd
+
+int32_t InsertRow(const UnitRef& list, std::optional<int32_t> index,
+                  std::optional<rt::TextRef> text, std::optional<int32_t> image,
+                  std::optional<int32_t> check_state, std::optional<int32_t> indent,
+                  std::optional<int32_t> item_data) {
+  rt::ValueRecord args[] = {list.Record(),
+                            OptionalIntRecord(index),
+                            OptionalTextRecord(text),
+                            OptionalIntRecord(image),
+                            OptionalIntRecord(check_state),
+                            OptionalIntRecord(indent),
+                            OptionalIntRecord(item_data)};
+  return static_cast<int32_t>(
+      rt::CallLibraryCommand(kListViewLibrary, cmd::InsertRow, args, 7).value);
+}
+
+void SetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column,
+                 std::optional<rt::TextRef> text) {
+  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column),
+                            OptionalTextRecord(text)};
+  rt::CallLibraryCommand(kListViewLibrary, cmd::SetCellText, args, 4);
+}
+
+rt::Text GetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column) {
+  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column)};
+  const uint64_t block = rt::CallLibraryCommand(kListViewLibrary, cmd::GetCellText, args, 3).value;
+  return rt::Text(reinterpret_cast<char*>(static_cast<uintptr_t>(block)));
+}
+
+int32_t GetRowCount(const UnitRef& list) {
+  rt::ValueRecord args[] = {list.Record()};
+  return static_cast<int32_t>(
+      rt::CallLibraryCommand(kListViewLibrary, cmd::GetRowCount, args, 1).value);
+}
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+#include "ui/message_loop.h"
+
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPointer>
+#include <vector>
+
+#include "ui/window_registry.h"
+
+namespace ui {
+namespace {
+
+struct IdleEntry {
+  const QWidget* key;
+  QPointer<QWidget> window;
+  IdleCallback callback;
+  void* parameter;
+};
+
+// Only the window thread uses the list.
+std::vector<IdleEntry>& IdleEntries() {
+  static std::vector<IdleEntry> entries;
+  return entries;
+}
+
+QEventLoop* running_loop = nullptr;
+
+void EndLoop() {
+  if (running_loop) running_loop->quit();
+}
+
+}  // namespace
+
+void RunMessageLoop() {
+  if (!QCoreApplication::instance() || !AnyWindowAlive()) return;
+  // The loop ends with the last loaded window, not with whichever window Qt
+  // considers the last one (an error box, say).
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  QEventLoop loop;
+  running_loop = &loop;
+  SetLastWindowGoneCallback(EndLoop);
+  const QMetaObject::Connection idle = QObject::connect(
+      QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, RunIdlePass);
+  loop.exec();
+  QObject::disconnect(idle);
+  SetLastWindowGoneCallback(nullptr);
+  running_loop = nullptr;
+}
+
+bool AddIdleCallback(QWidget* window, IdleCallback callback, void* parameter) {
+  for (const IdleEntry& entry : IdleEntries()) {
+    if (entry.key == window) return false;
+  }
+  IdleEntries().push_back({window, window, callback, parameter});
+  return true;
+}
+
+void RemoveIdleCallback(const QWidget* window) {
+  std::erase_if(IdleEntries(), [window](const IdleEntry& entry) { return entry.key == window; });
+}
+
+void RunIdlePass() {
+  std::vector<IdleEntry>& entries = IdleEntries();
+  // A callback may add or remove entries, so the position is checked each time.
+  for (size_t position = entries.size(); position-- > 0;) {
+    if (position >= entries.size()) continue;
+    if (!entries[position].window) {
+      entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(position));
+      continue;
+    }
+    const IdleEntry entry = entries[position];
+    entry.callback(entry.parameter);
+  }
+  // Qt's own idle work (deferred deletion, timers) happens inside its loop.
+}
+
+int IdleCallbackCount() {
+  return static_cast<int>(IdleEntries().size());
+}
+
+}  // namespace ui

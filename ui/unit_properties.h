@@ -1,0 +1,29 @@
+// The runtime's property entries for window units, and typed helpers over
+// them. Numbers 0..7 belong to every unit (from the live widget when it
+// exists, else the stored values); from 8 on they are the type's own and need
+// the unit's window to exist. Any thread; carried out on the window thread.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/owned.h"
+#include "ui/unit_ref.h"
+
+namespace ui {
+
+// A text result is a new runtime block owned by the caller (null when empty).
+// Fatal: "未载入欲访问窗口组件所在的窗口" for a window id never loaded,
+// "指定窗口或窗口组件不存在或尚未载入" for a unit the window lacks, and
+// "指定窗口尚未载入" for a number from 8 on once the unit's window is gone.
+uint64_t ReadUnitProperty(int32_t window_id, int32_t unit_id, int32_t property, int32_t member);
+// Texts and byte sets are passed as block pointers in (low, high) and copied.
+void WriteUnitProperty(int32_t window_id, int32_t unit_id, int32_t property, int32_t member,
+                       uint32_t low, uint32_t high);
+
+int32_t ReadUnitInt(const UnitRef& unit, int32_t property);
+rt::Text ReadUnitText(const UnitRef& unit, int32_t property);
+void WriteUnitInt(const UnitRef& unit, int32_t property, int32_t value);
+void WriteUnitText(const UnitRef& unit, int32_t property, rt::TextRef text);
+void WriteUnitByteSet(const UnitRef& unit, int32_t property, rt::ByteSetRef bytes);
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+#include "ui/window_runtime.h"
+
+#include <unistd.h>
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+
+#include "runtime/core_commands.h"
+#include "runtime/fatal_error.h"
+#include "runtime/gbk.h"
+#include "ui/gbk_qt.h"
+#include "ui/window_registry.h"
+#include "ui/window_thread.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kChineseFamily = "WenQuanYi Micro Hei";
+
+bool EnvironmentNames(const char* variable) {
+  return !qEnvironmentVariableIsEmpty(variable);
+}
+
+void ShowBoxHere(const std::string& gbk_text, const std::string& gbk_caption) {
+  // The runtime's text breaks lines with CR LF; Qt wants plain line feeds.
+  QString text = GbkToQString(gbk_text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::Critical, GbkToQString(gbk_caption), text, QMessageBox::Ok);
+  box.setFont(WindowFont());
+  box.exec();
+}
+
+}  // namespace
+
+bool DisplayAvailable() {
+  return EnvironmentNames("QT_QPA_PLATFORM") || EnvironmentNames("DISPLAY") ||
+         EnvironmentNames("WAYLAND_DISPLAY");
+}
+
+void InstallWindowRuntime() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  rt::SetFatalErrorPresenter(ShowErrorBox);
+  rt::SetPendingEventsPump(PumpPendingEvents);
+  rt::AddShutdownStep([] {
+    // Widgets may only be touched on their own thread; when another thread
+    // reports, the process end takes the windows with it.
+    if (QCoreApplication::instance() && OnWindowThread()) CloseAllWindows();
+  });
+}
+
+void ShowErrorBox(const std::string& gbk_text, const std::string& gbk_caption) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    const std::string utf8 = rt::GbkToUtf8(gbk_text) + "\n";
+    ssize_t ignored = ::write(STDERR_FILENO, utf8.data(), utf8.size());
+    (void)ignored;
+    return;
+  }
+  RunOnWindowThread([&] { ShowBoxHere(gbk_text, gbk_caption); });
+}
+
+void PumpPendingEvents() {
+  if (!QCoreApplication::instance()) return;
+  if (OnWindowThread() || QAbstractEventDispatcher::instance()) QCoreApplication::processEvents();
+}
+
+QFont WindowFont() {
+  static const QFont font = [] {
+    QFont chosen = QApplication::font();
+    if (QFontDatabase::families().contains(QString::fromLatin1(kChineseFamily))) {
+      chosen = QFont(QString::fromLatin1(kChineseFamily));
+    }
+    chosen.setPixelSize(12);
+    return chosen;
+  }();
+  return font;
+}
+
+}  // namespace ui

@@ -1,0 +1,34 @@
+// Unit operations may be called from any thread, but widgets live on the
+// window thread: a call from elsewhere is carried out there while the caller
+// waits, like a message sent to a window. The window thread takes such calls
+// whenever it processes events (its loop, or a pending-events pump).
+#pragma once
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <type_traits>
+#include <utility>
+
+namespace ui {
+
+inline bool OnWindowThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
+template <class F>
+auto RunOnWindowThread(F function) -> std::invoke_result_t<F> {
+  using Result = std::invoke_result_t<F>;
+  if (OnWindowThread()) return function();
+  QCoreApplication* app = QCoreApplication::instance();
+  if constexpr (std::is_void_v<Result>) {
+    QMetaObject::invokeMethod(app, std::move(function), Qt::BlockingQueuedConnection);
+  } else {
+    Result result{};
+    QMetaObject::invokeMethod(app, std::move(function), Qt::BlockingQueuedConnection, &result);
+    return result;
+  }
+}
+
+}  // namespace ui
