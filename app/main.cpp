@@ -1,12 +1,11 @@
 // The viewer's entry: the runtime's start order, then the message loop until
 // the window is closed, then the process ends at once.
 #include <QApplication>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "app/main_form.h"
 #include "app/main_handlers.h"
+#include "app/program_end.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
 #include "ui/message_loop.h"
@@ -28,9 +27,5 @@ int main(int argc, char** argv) {
   app::StartRoutine();  // its result is not used
   ui::LoadStartWindow(app::kMainWindow);
   ui::RunMessageLoop();
-
-  // Refresh workers may still be running or waiting on the list: they end
-  // with the process, which skips every destructor that could wait for them.
-  std::fflush(nullptr);
-  std::_Exit(0);
+  app::EndProcess();
 }

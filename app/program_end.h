@@ -1,0 +1,12 @@
+// How the viewer's process ends once its message loop has returned.
+#pragma once
+
+namespace app {
+
+// Releases the platform libraries bound for the program and ends the process
+// at once with exit code 0. Refresh workers may still be running or waiting on
+// the list: they end with the process, which skips every destructor that could
+// wait for them.
+[[noreturn]] void EndProcess();
+
+}  // namespace app
