@@ -13,9 +13,9 @@ namespace test_support {
 // PNG colour type numbers.
 enum class PngColour : int { kGrey = 0, kRgb = 2, kPalette = 3, kGreyAlpha = 4, kRgbAlpha = 6 };
 
-struct PngSpec {
-  PngSpec() = default;
-  PngSpec(int width, int height, PngColour colour, int bit_depth = 8)
+struct PngLayout {
+  PngLayout() = default;
+  PngLayout(int width, int height, PngColour colour, int bit_depth = 8)
       : width(width), height(height), colour(colour), bit_depth(bit_depth) {}
 
   int width = 1;
@@ -36,7 +36,7 @@ struct PngSpec {
 // Number of channels of one pixel of this colour type.
 int PngChannels(PngColour colour);
 
-std::vector<uint8_t> WritePng(const PngSpec& spec);
+std::vector<uint8_t> WritePng(const PngLayout& layout);
 
 // A valid all-zero picture of any size, written a row at a time without
 // holding its samples (for pictures far larger than they compress to).

@@ -248,12 +248,12 @@ TEST(ComposeBox, AgreesWithThePlainRuleOnMixedPictures) {
 
 TEST(ComposeBox, DecodedChartFillsTheBoxFromTheTopLeft) {
   // A 545 x 300 chart in a 280 x 152 box: the box shows its top-left part.
-  test_support::PngSpec spec(545, 300, test_support::PngColour::kRgb);
+  test_support::PngLayout layout(545, 300, test_support::PngColour::kRgb);
   for (int y = 0; y < 300; ++y) {
     for (int x = 0; x < 545; ++x)
-      spec.samples.insert(spec.samples.end(), {uint16_t(x % 256), uint16_t(y), 7});
+      layout.samples.insert(layout.samples.end(), {uint16_t(x % 256), uint16_t(y), 7});
   }
-  std::optional<ui::Picture> chart = ui::DecodePng(test_support::WritePng(spec));
+  std::optional<ui::Picture> chart = ui::DecodePng(test_support::WritePng(layout));
   ASSERT_TRUE(chart);
   Box box(280, 152);
   box.Compose({At(std::make_shared<ui::Picture>(*chart), 0, 0)});

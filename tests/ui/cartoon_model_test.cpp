@@ -11,12 +11,12 @@
 namespace {
 
 using test_support::PngColour;
-using test_support::PngSpec;
+using test_support::PngLayout;
 
 std::vector<uint8_t> TwoPixelPng(uint8_t red, uint8_t green, uint8_t blue) {
-  PngSpec spec(2, 1, PngColour::kRgb);
-  spec.samples = {red, green, blue, 1, 2, 3};
-  return test_support::WritePng(spec);
+  PngLayout layout(2, 1, PngColour::kRgb);
+  layout.samples = {red, green, blue, 1, 2, 3};
+  return test_support::WritePng(layout);
 }
 
 TEST(CartoonObjectModel, PngBytesBuildAnImageWithoutColourKey) {

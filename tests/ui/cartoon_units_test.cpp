@@ -21,10 +21,10 @@ class CartoonUnitsTest : public TestWindow {
   }
   // A solid opaque picture written into the object unit.
   void GiveObjectPicture(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-    test_support::PngSpec spec(width, height, test_support::PngColour::kRgb);
+    test_support::PngLayout layout(width, height, test_support::PngColour::kRgb);
     for (int i = 0; i < width * height; ++i)
-      spec.samples.insert(spec.samples.end(), {red, green, blue});
-    const std::vector<uint8_t> png = test_support::WritePng(spec);
+      layout.samples.insert(layout.samples.end(), {red, green, blue});
+    const std::vector<uint8_t> png = test_support::WritePng(layout);
     ui::WriteUnitByteSet(kObject, ui::property::PictureData,
                          rt::ByteSet::Copy(png.data(), png.size()));
   }

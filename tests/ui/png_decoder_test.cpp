@@ -13,7 +13,7 @@
 namespace {
 
 using test_support::PngColour;
-using test_support::PngSpec;
+using test_support::PngLayout;
 using test_support::WritePng;
 
 constexpr uint32_t kBackground = 0x00102030;  // red 0x10, green 0x20, blue 0x30
@@ -27,17 +27,17 @@ std::ostream& operator<<(std::ostream& out, const Bgr& p) {
   return out << "(b " << p.blue << ", g " << p.green << ", r " << p.red << ")";
 }
 
-ui::Picture Decode(const PngSpec& spec) {
-  std::optional<ui::Picture> picture = ui::DecodePng(WritePng(spec));
+ui::Picture Decode(const PngLayout& layout) {
+  std::optional<ui::Picture> picture = ui::DecodePng(WritePng(layout));
   if (!picture) {
     ADD_FAILURE() << "picture did not decode";
     return {.frames = {ui::PictureFrame{}}};  // empty, so the caller's checks fail cleanly
   }
-  EXPECT_EQ(picture->width, spec.width);
-  EXPECT_EQ(picture->height, spec.height);
+  EXPECT_EQ(picture->width, layout.width);
+  EXPECT_EQ(picture->height, layout.height);
   EXPECT_EQ(picture->frames.size(), 1u);
   EXPECT_EQ(picture->frames[0].colour_key, ui::kNoColourKey);
-  EXPECT_EQ(picture->frames[0].pixels.size(), size_t(spec.width) * spec.height * 4);
+  EXPECT_EQ(picture->frames[0].pixels.size(), size_t(layout.width) * layout.height * 4);
   return *picture;
 }
 
@@ -65,26 +65,26 @@ std::vector<uint8_t> Transparencies(const ui::Picture& picture) {
 
 // A picture with every kind of pixel value, so interlacing and depth
 // reduction have something to get wrong.
-PngSpec Gradient(PngColour colour, int bit_depth, int width, int height) {
-  PngSpec spec(width, height, colour, bit_depth);
+PngLayout Gradient(PngColour colour, int bit_depth, int width, int height) {
+  PngLayout layout(width, height, colour, bit_depth);
   const int channels = test_support::PngChannels(colour);
   const int top = (1 << bit_depth) - 1;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       for (int c = 0; c < channels; ++c) {
-        spec.samples.push_back(uint16_t((x * 37 + y * 101 + c * 59) % (top + 1)));
+        layout.samples.push_back(uint16_t((x * 37 + y * 101 + c * 59) % (top + 1)));
       }
     }
   }
-  return spec;
+  return layout;
 }
 
 TEST(PngDecoderColour, AlphaBecomesTransparencyAndBlendsOverTheBox) {
-  PngSpec spec(3, 1, PngColour::kRgbAlpha);
-  spec.samples = {200, 100, 50, 255,   // opaque
+  PngLayout layout(3, 1, PngColour::kRgbAlpha);
+  layout.samples = {200, 100, 50, 255,   // opaque
                   9,   9,   9,  0,     // fully transparent
                   200, 100, 50, 128};  // alpha 128: transparency 127
-  ui::Picture picture = Decode(spec);
+  ui::Picture picture = Decode(layout);
   EXPECT_EQ(picture.frames[0].pixels,
             (std::vector<uint8_t>{50, 100, 200, 0, 9, 9, 9, 255, 50, 100, 200, 127}));
   // Over blue 0x30, green 0x20, red 0x10 with weight 128/255:
@@ -94,23 +94,23 @@ TEST(PngDecoderColour, AlphaBecomesTransparencyAndBlendsOverTheBox) {
 }
 
 TEST(PngDecoderColour, RgbIsOpaque) {
-  PngSpec spec(2, 1, PngColour::kRgb);
-  spec.samples = {1, 2, 3, 250, 251, 252};
-  ui::Picture picture = Decode(spec);
+  PngLayout layout(2, 1, PngColour::kRgb);
+  layout.samples = {1, 2, 3, 250, 251, 252};
+  ui::Picture picture = Decode(layout);
   EXPECT_EQ(picture.frames[0].pixels, (std::vector<uint8_t>{3, 2, 1, 0, 252, 251, 250, 0}));
 }
 
 TEST(PngDecoderColour, TransparentColourChunkIsNotApplied) {
-  PngSpec spec(2, 1, PngColour::kRgb);
-  spec.samples = {1, 2, 3, 7, 8, 9};
-  spec.trns = std::array<uint16_t, 3>{1, 2, 3};
-  EXPECT_EQ(Shown(Decode(spec)), (std::vector<Bgr>{{3, 2, 1}, {9, 8, 7}}));
+  PngLayout layout(2, 1, PngColour::kRgb);
+  layout.samples = {1, 2, 3, 7, 8, 9};
+  layout.trns = std::array<uint16_t, 3>{1, 2, 3};
+  EXPECT_EQ(Shown(Decode(layout)), (std::vector<Bgr>{{3, 2, 1}, {9, 8, 7}}));
 }
 
 TEST(PngDecoderColour, GreyWithAlphaKeepsItsAlpha) {
-  PngSpec spec(2, 1, PngColour::kGreyAlpha);
-  spec.samples = {90, 200, 240, 0};
-  ui::Picture picture = Decode(spec);
+  PngLayout layout(2, 1, PngColour::kGreyAlpha);
+  layout.samples = {90, 200, 240, 0};
+  ui::Picture picture = Decode(layout);
   EXPECT_EQ(picture.frames[0].pixels, (std::vector<uint8_t>{90, 90, 90, 55, 240, 240, 240, 255}));
   // Transparency 55 over blue 0x30, green 0x20, red 0x10 with weight 200/255:
   // blue (90*200 + 48*55 + 127) / 255 = 81, green (18000 + 32*55 + 127) / 255 = 77,
@@ -119,11 +119,11 @@ TEST(PngDecoderColour, GreyWithAlphaKeepsItsAlpha) {
 }
 
 TEST(PngDecoderTable, PaletteIsOpaqueAndIgnoresPaletteAlpha) {
-  PngSpec spec(4, 1, PngColour::kPalette);
-  spec.palette = {{255, 0, 0}, {0, 128, 0}, {10, 20, 30}};
-  spec.palette_alpha = {0, 0, 0};
-  spec.samples = {0, 1, 2, 1};
-  ui::Picture picture = Decode(spec);
+  PngLayout layout(4, 1, PngColour::kPalette);
+  layout.palette = {{255, 0, 0}, {0, 128, 0}, {10, 20, 30}};
+  layout.palette_alpha = {0, 0, 0};
+  layout.samples = {0, 1, 2, 1};
+  ui::Picture picture = Decode(layout);
   EXPECT_EQ(Transparencies(picture), (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_EQ(Shown(picture),
             (std::vector<Bgr>{{0, 0, 255}, {0, 128, 0}, {30, 20, 10}, {0, 128, 0}}));
@@ -133,29 +133,29 @@ TEST(PngDecoderTable, PaletteAtEveryDepth) {
   for (int depth : {1, 2, 4, 8}) {
     SCOPED_TRACE(depth);
     const int entries = 1 << depth;
-    PngSpec spec(2 * entries, 2, PngColour::kPalette, depth);
+    PngLayout layout(2 * entries, 2, PngColour::kPalette, depth);
     std::vector<Bgr> expected;
     for (int i = 0; i < entries; ++i) {
-      spec.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
+      layout.palette.push_back({uint8_t(i), uint8_t(255 - i), uint8_t(i * 7)});
     }
     for (int y = 0; y < 2; ++y) {
       for (int x = 0; x < 2 * entries; ++x) {
         const int index = (x + y) % entries;
-        spec.samples.push_back(uint16_t(index));
+        layout.samples.push_back(uint16_t(index));
         expected.push_back({uint8_t(index * 7), 255 - index, index});
       }
     }
-    EXPECT_EQ(Shown(Decode(spec)), expected);
+    EXPECT_EQ(Shown(Decode(layout)), expected);
   }
 }
 
 TEST(PngDecoderTable, IndexPastTheShortPaletteIsBlack) {
-  PngSpec spec(2, 1, PngColour::kPalette, 4);
-  spec.palette = {{100, 110, 120}};
-  spec.samples = {0, 9};
+  PngLayout layout(2, 1, PngColour::kPalette, 4);
+  layout.palette = {{100, 110, 120}};
+  layout.samples = {0, 9};
   // libpng itself may object to an index past the palette; when it decodes,
   // that pixel must come out black.
-  std::optional<ui::Picture> picture = ui::DecodePng(WritePng(spec));
+  std::optional<ui::Picture> picture = ui::DecodePng(WritePng(layout));
   if (picture) {
     EXPECT_EQ(Shown(*picture), (std::vector<Bgr>{{120, 110, 100}, {0, 0, 0}}));
   }
@@ -167,13 +167,13 @@ TEST(PngDecoderTable, GreyFollowsTheRampAtEveryDepth) {
   for (auto [depth, step] : depth_and_step) {
     SCOPED_TRACE(depth);
     const int entries = 1 << depth;
-    PngSpec spec(entries, 1, PngColour::kGrey, depth);
+    PngLayout layout(entries, 1, PngColour::kGrey, depth);
     std::vector<Bgr> expected;
     for (int i = 0; i < entries; ++i) {
-      spec.samples.push_back(uint16_t(i));
+      layout.samples.push_back(uint16_t(i));
       expected.push_back({i * step, i * step, i * step});
     }
-    ui::Picture picture = Decode(spec);
+    ui::Picture picture = Decode(layout);
     EXPECT_EQ(Shown(picture), expected);
     EXPECT_EQ(Transparencies(picture), std::vector<uint8_t>(entries, 0));
   }
@@ -183,8 +183,8 @@ TEST(PngDecoderDepth, SixteenBitShowsAsItsHighByte) {
   for (PngColour colour :
        {PngColour::kGrey, PngColour::kGreyAlpha, PngColour::kRgb, PngColour::kRgbAlpha}) {
     SCOPED_TRACE(int(colour));
-    PngSpec narrow = Gradient(colour, 8, 9, 5);
-    PngSpec wide = narrow;
+    PngLayout narrow = Gradient(colour, 8, 9, 5);
+    PngLayout wide = narrow;
     wide.bit_depth = 16;
     for (size_t i = 0; i < wide.samples.size(); ++i) {
       wide.samples[i] = uint16_t(narrow.samples[i] << 8 | (i * 97) % 256);
@@ -194,23 +194,23 @@ TEST(PngDecoderDepth, SixteenBitShowsAsItsHighByte) {
 }
 
 TEST(PngDecoderDepth, InterlacedEqualsNonInterlaced) {
-  const PngSpec cases[] = {
+  const PngLayout cases[] = {
       Gradient(PngColour::kRgbAlpha, 8, 13, 11), Gradient(PngColour::kRgb, 16, 9, 10),
       Gradient(PngColour::kGrey, 1, 17, 9), Gradient(PngColour::kGrey, 2, 10, 7),
       Gradient(PngColour::kGreyAlpha, 8, 5, 12)};
-  for (const PngSpec& plain : cases) {
+  for (const PngLayout& plain : cases) {
     SCOPED_TRACE(int(plain.colour) * 100 + plain.bit_depth);
-    PngSpec interlaced = plain;
+    PngLayout interlaced = plain;
     interlaced.interlaced = true;
     EXPECT_EQ(Decode(interlaced).frames[0].pixels, Decode(plain).frames[0].pixels);
   }
 }
 
 TEST(PngDecoderBackground, AlphaIsCompositedOverTheFileBackground) {
-  PngSpec spec(3, 1, PngColour::kRgbAlpha);
-  spec.samples = {200, 100, 50, 255, 200, 100, 50, 0, 200, 100, 50, 102};
-  spec.background = std::array<uint16_t, 3>{0, 60, 250};
-  ui::Picture picture = Decode(spec);
+  PngLayout layout(3, 1, PngColour::kRgbAlpha);
+  layout.samples = {200, 100, 50, 255, 200, 100, 50, 0, 200, 100, 50, 102};
+  layout.background = std::array<uint16_t, 3>{0, 60, 250};
+  ui::Picture picture = Decode(layout);
   EXPECT_EQ(Transparencies(picture), (std::vector<uint8_t>{0, 0, 0}));
   const std::vector<Bgr> shown = Shown(picture);
   ASSERT_EQ(shown.size(), 3u);
@@ -224,12 +224,12 @@ TEST(PngDecoderBackground, AlphaIsCompositedOverTheFileBackground) {
 }
 
 TEST(PngDecoderBackground, GreyAlphaAndPaletteAlphaAreComposited) {
-  PngSpec grey(2, 1, PngColour::kGreyAlpha);
+  PngLayout grey(2, 1, PngColour::kGreyAlpha);
   grey.samples = {90, 255, 90, 0};
   grey.background = std::array<uint16_t, 3>{180, 0, 0};
   EXPECT_EQ(Shown(Decode(grey)), (std::vector<Bgr>{{90, 90, 90}, {180, 180, 180}}));
 
-  PngSpec palette(2, 1, PngColour::kPalette);
+  PngLayout palette(2, 1, PngColour::kPalette);
   palette.palette = {{255, 0, 0}, {0, 0, 255}};
   palette.palette_alpha = {0, 255};
   palette.background = std::array<uint16_t, 3>{1, 0, 0};  // entry 1, blue
@@ -238,10 +238,10 @@ TEST(PngDecoderBackground, GreyAlphaAndPaletteAlphaAreComposited) {
 }
 
 TEST(PngDecoderBackground, OpaquePictureIsUnchanged) {
-  PngSpec spec = Gradient(PngColour::kRgb, 8, 6, 4);
-  const std::vector<uint8_t> plain = Decode(spec).frames[0].pixels;
-  spec.background = std::array<uint16_t, 3>{1, 2, 3};
-  EXPECT_EQ(Decode(spec).frames[0].pixels, plain);
+  PngLayout layout = Gradient(PngColour::kRgb, 8, 6, 4);
+  const std::vector<uint8_t> plain = Decode(layout).frames[0].pixels;
+  layout.background = std::array<uint16_t, 3>{1, 2, 3};
+  EXPECT_EQ(Decode(layout).frames[0].pixels, plain);
 }
 
 class PngDecoderBadInput : public testing::Test {

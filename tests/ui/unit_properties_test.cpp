@@ -99,9 +99,9 @@ TEST_F(UnitPropertiesTest, FirstSelectedRowIsMinusOneWithoutSelection) {
 }
 
 TEST_F(UnitPropertiesTest, PictureBytesWrittenIntoTheObjectAreDecoded) {
-  test_support::PngSpec spec(3, 2, test_support::PngColour::kRgb);
-  spec.samples.assign(3 * 2 * 3, 200);
-  const std::vector<uint8_t> png = test_support::WritePng(spec);
+  test_support::PngLayout layout(3, 2, test_support::PngColour::kRgb);
+  layout.samples.assign(3 * 2 * 3, 200);
+  const std::vector<uint8_t> png = test_support::WritePng(layout);
   rt::ByteSet bytes = rt::ByteSet::Copy(png.data(), png.size());
   ui::WriteUnitByteSet(kObject, property::PictureData, bytes);
   auto& object = static_cast<ui::CartoonObjectUnit&>(ui::LookUpUnit(kWindow, kObject.unit));
