@@ -24,7 +24,7 @@ int32_t TextByteLength(const char* text) {
 Text ConcatTexts(std::initializer_list<TextRef> parts) {
   size_t total = 0;
   for (const TextRef& part : parts) total += part.view().size();
-  auto* block = static_cast<char*>(RtAlloc(static_cast<int32_t>(total + 1)));
+  auto* block = static_cast<char*>(RtAllocSize(total + 1));
   char* out = block;
   for (const TextRef& part : parts) {
     std::string_view bytes = part.view();
@@ -39,7 +39,7 @@ ByteSet ConcatByteSets(std::initializer_list<ByteSetRef> parts) {
   size_t total = 0;
   for (const ByteSetRef& part : parts) total += static_cast<size_t>(part.size());
   if (total == 0) return ByteSet();
-  auto* block = static_cast<unsigned char*>(RtAlloc(static_cast<int32_t>(total + 8)));
+  auto* block = static_cast<unsigned char*>(RtAllocSize(total + 8));
   const int32_t header[2] = {1, static_cast<int32_t>(total)};
   std::memcpy(block, header, sizeof header);
   unsigned char* out = block + 8;
@@ -83,18 +83,18 @@ void AppendTextMember(void** array_variable, const char* text) {
       std::memmove(block + 8, info.members, static_cast<size_t>(count) * kMemberSize);
     }
     std::memcpy(block, header, sizeof header);
-    block = static_cast<unsigned char*>(RtRealloc(block, static_cast<int32_t>(new_size)));
+    block = static_cast<unsigned char*>(RtReallocSize(block, new_size));
   } else {
     // No dimensions (or no block): there are no members, and the block may be
     // too small to take the header before it grows.
-    block = static_cast<unsigned char*>(RtRealloc(block, static_cast<int32_t>(new_size)));
+    block = static_cast<unsigned char*>(RtReallocSize(block, new_size));
     std::memcpy(block, header, sizeof header);
   }
   *array_variable = block;
   char* copy = nullptr;
   if (text) {
     size_t size = std::strlen(text) + 1;
-    copy = static_cast<char*>(RtAlloc(static_cast<int32_t>(size)));
+    copy = static_cast<char*>(RtAllocSize(size));
     std::memcpy(copy, text, size);
   }
   SetTextMember(block + 8 + static_cast<size_t>(count) * kMemberSize, copy);
@@ -137,7 +137,7 @@ void MakeArrayPrivate(int32_t member_size, void** array_variable) {
   ArrayInfo info = ArrayCount(block);
   size_t size = 4 + 4 * static_cast<size_t>(dimensions < 0 ? 0 : dimensions) +
                 static_cast<size_t>(info.count) * static_cast<size_t>(member_size);
-  void* copy = RtAlloc(static_cast<int32_t>(size));
+  void* copy = RtAllocSize(size);
   std::memcpy(copy, block, size);
   *array_variable = copy;
 }

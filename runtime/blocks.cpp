@@ -1,5 +1,7 @@
 #include "runtime/blocks.h"
 
+#include <algorithm>
+
 #include "runtime/heap.h"
 #include "runtime/value.h"
 
@@ -30,7 +32,7 @@ char* NewText(std::string_view bytes) {
 }
 
 char* NewTextBlock(std::string_view bytes) {
-  auto* block = static_cast<char*>(RtAlloc(static_cast<int32_t>(bytes.size() + 1)));
+  auto* block = static_cast<char*>(RtAllocSize(bytes.size() + 1));
   if (!bytes.empty()) std::memcpy(block, bytes.data(), bytes.size());
   block[bytes.size()] = '\0';
   return block;
@@ -38,7 +40,7 @@ char* NewTextBlock(std::string_view bytes) {
 
 void* NewByteSet(const void* bytes, size_t size) {
   if (size == 0) return nullptr;
-  auto* block = static_cast<unsigned char*>(RtAlloc(static_cast<int32_t>(size + 8)));
+  auto* block = static_cast<unsigned char*>(RtAllocSize(size + 8));
   const int32_t header[2] = {1, static_cast<int32_t>(size)};
   std::memcpy(block, header, sizeof header);
   std::memcpy(block + 8, bytes, size);
@@ -47,7 +49,7 @@ void* NewByteSet(const void* bytes, size_t size) {
 
 void* NewZeroByteSet(size_t size) {
   if (size == 0) return nullptr;
-  auto* block = static_cast<unsigned char*>(RtAlloc(static_cast<int32_t>(size + 8)));
+  auto* block = static_cast<unsigned char*>(RtAllocSize(size + 8));
   const int32_t header[2] = {1, static_cast<int32_t>(size)};
   std::memcpy(block, header, sizeof header);
   std::memset(block + 8, 0, size);
@@ -77,8 +79,12 @@ ArrayInfo ArrayCountOrZero(void* block) {
 }
 
 void* NewArray(int32_t count, int32_t member_size) {
-  size_t payload = static_cast<size_t>(count) * static_cast<size_t>(member_size);
-  auto* block = static_cast<unsigned char*>(RtAlloc(static_cast<int32_t>(8 + payload)));
+  // In 64 bits no count wraps to a small block; a negative size is refused by
+  // RtAlloc like any request the heap cannot satisfy.
+  int64_t size = 8 + int64_t{count} * member_size;
+  if (size < 0) RtAlloc(static_cast<int32_t>(std::max<int64_t>(size, INT32_MIN)));
+  auto payload = static_cast<size_t>(size - 8);
+  auto* block = static_cast<unsigned char*>(RtAllocSize(static_cast<size_t>(size)));
   const int32_t header[2] = {1, count};
   std::memcpy(block, header, sizeof header);
   std::memset(block + 8, 0, payload);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/constant_pool.h"
+#include "runtime/core_commands.h"
 #include "runtime/gbk.h"
 
 namespace rt {
@@ -80,8 +81,14 @@ void ReportFatalError(const char* gbk_message, int32_t number) {
   if (reporting_on_this_thread) std::_Exit(-1);  // a failure while reporting: just end
   reporting_on_this_thread = true;
   if (reporting.exchange(true)) {
-    // Another thread is already reporting and will end the process.
-    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+    // Another thread is already reporting and will end the process. Its box
+    // may have to be shown on this thread (the window thread shows the boxes of
+    // the others), so keep taking this thread's pending events while waiting;
+    // the raised event-block counter keeps application handlers out.
+    for (;;) {
+      ProcessPendingEvents();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
   }
   std::string text = FatalErrorText(gbk_message, number);
   FatalErrorPresenter presenter;

@@ -1,9 +1,9 @@
 #include "runtime/heap.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "runtime/constant_pool.h"
 #include "runtime/fatal_error.h"
@@ -12,10 +12,12 @@
 namespace rt {
 namespace {
 
-[[noreturn]] void AllocationFailed(int32_t size) {
-  char message[96];
-  std::snprintf(message, sizeof message, message::AllocationFailed, static_cast<int>(size));
-  ReportFatalErrorUtf8(message, 0);
+// The message with the requested size in decimal, as given (negative included).
+template <class Size>
+[[noreturn]] void AllocationFailed(Size size) {
+  std::string message = message::AllocationFailed;
+  message.replace(message.find("%d"), 2, std::to_string(size));
+  ReportFatalErrorUtf8(message.c_str(), 0);
 }
 
 }  // namespace
@@ -46,6 +48,16 @@ void* RtRealloc(void* block, int32_t size) {
   void* resized = std::realloc(block, size == 0 ? 1 : static_cast<size_t>(size));
   if (!resized) AllocationFailed(size);
   return resized;
+}
+
+void* RtAllocSize(size_t size) {
+  if (size > kMaxBlockSize) AllocationFailed(size);
+  return RtAlloc(static_cast<int32_t>(size));
+}
+
+void* RtReallocSize(void* block, size_t size) {
+  if (size > kMaxBlockSize) AllocationFailed(size);
+  return RtRealloc(block, static_cast<int32_t>(size));
 }
 
 }  // namespace rt

@@ -19,4 +19,11 @@ void RtFree(void* block);
 // resize that keeps the contents. Exhaustion is fatal as for RtAlloc.
 void* RtRealloc(void* block, int32_t size);
 
+// Block sizes are 32-bit. These take a size computed from lengths and report one
+// beyond INT32_MAX as an allocation failure with its true value, instead of
+// letting it wrap to a smaller block that the caller would then overrun.
+inline constexpr size_t kMaxBlockSize = INT32_MAX;
+void* RtAllocSize(size_t size);
+void* RtReallocSize(void* block, size_t size);
+
 }  // namespace rt

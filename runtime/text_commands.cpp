@@ -114,7 +114,7 @@ void RemoveSpaces(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   std::string_view text = args::Text(args, arg_count, 0);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   size_t size = text.size();
-  auto* out = static_cast<char*>(RtAlloc(static_cast<int32_t>(size + 1)));
+  auto* out = static_cast<char*>(RtAllocSize(size + 1));
   size_t kept = 0;
   for (size_t i = 0; i < size;) {
     if (bytes[i] == ' ') {

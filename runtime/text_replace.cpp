@@ -17,7 +17,7 @@ namespace {
 class TextBuilder {
  public:
   explicit TextBuilder(size_t capacity) : capacity_(std::max<size_t>(capacity, 16)) {
-    data_ = static_cast<char*>(RtAlloc(static_cast<int32_t>(capacity_)));
+    data_ = static_cast<char*>(RtAllocSize(capacity_));
   }
   TextBuilder(const TextBuilder&) = delete;
   TextBuilder& operator=(const TextBuilder&) = delete;
@@ -34,8 +34,7 @@ class TextBuilder {
     if (size_ == 0) return nullptr;
     data_[size_] = '\0';
     char* text = data_;
-    if (capacity_ - size_ > 4096)
-      text = static_cast<char*>(RtRealloc(text, static_cast<int32_t>(size_ + 1)));
+    if (capacity_ - size_ > 4096) text = static_cast<char*>(RtReallocSize(text, size_ + 1));
     data_ = nullptr;
     return text;
   }
@@ -43,8 +42,10 @@ class TextBuilder {
  private:
   void Reserve(size_t needed) {
     if (needed <= capacity_) return;
-    capacity_ = std::max(needed, capacity_ * 2);
-    data_ = static_cast<char*>(RtRealloc(data_, static_cast<int32_t>(capacity_)));
+    // Doubling stops at the largest block, so a text that fits one is not
+    // refused for the room it would only have had spare.
+    capacity_ = std::max(needed, std::min(capacity_ * 2, kMaxBlockSize));
+    data_ = static_cast<char*>(RtReallocSize(data_, capacity_));
   }
 
   char* data_;

@@ -25,7 +25,7 @@ constexpr size_t kKeptScratch = 1 << 18;
 char* CopyPiece(std::string_view piece) {
   size_t n = piece.size();
   if (n == 0) return nullptr;
-  auto* block = static_cast<char*>(RtAlloc(static_cast<int32_t>(n + 1)));
+  auto* block = static_cast<char*>(RtAllocSize(n + 1));
   const char* from = piece.data();
   if (n > 16) {
     std::memcpy(block, from, n);
@@ -65,7 +65,7 @@ class TextArrayBuilder {
   void Add(std::string_view piece) { members_.push_back(CopyPiece(piece)); }
   void* Finish() {
     size_t bytes = members_.size() * sizeof(char*);
-    auto* block = static_cast<unsigned char*>(RtAlloc(static_cast<int32_t>(kHeader + bytes)));
+    auto* block = static_cast<unsigned char*>(RtAllocSize(kHeader + bytes));
     const int32_t header[2] = {1, static_cast<int32_t>(members_.size())};
     std::memcpy(block, header, sizeof header);
     if (bytes != 0) std::memcpy(block + kHeader, members_.data(), bytes);

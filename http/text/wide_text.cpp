@@ -3,7 +3,9 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/blocks.h"
 #include "runtime/core_commands.h"
+#include "runtime/heap.h"
 #include "runtime/platform_functions.h"
 
 namespace http {
@@ -18,7 +20,8 @@ rt::ByteSet AnsiToWide(rt::TextRef text, bool drop_terminator) {
   int units = rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
                                                                  nullptr, 0);
   if (units <= 0) return {};
-  rt::ByteSet wide = rt::BlankByteSet(2 * units);
+  // Sized in size_t: doubling a count near 2^30 must not wrap to no block at all.
+  rt::ByteSet wide(rt::NewZeroByteSet(2 * static_cast<size_t>(units)));
   rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
                                                      reinterpret_cast<LPWSTR>(wide.data()), units);
   if (drop_terminator) {
@@ -46,7 +49,7 @@ rt::Text WideToAnsi(rt::ByteSetRef wide) {
   if (bytes <= 0) return {};
   // A zero-filled buffer with room for a final NUL: the text then ends at the
   // first NUL the conversion produced, or after all of it.
-  auto* block = static_cast<char*>(rt::RtAlloc(bytes + 1));
+  auto* block = static_cast<char*>(rt::RtAllocSize(static_cast<size_t>(bytes) + 1));
   std::memset(block, 0, static_cast<size_t>(bytes) + 1);
   rt::CallPlatformFunction<rt::kWideCharToMultiByte>(kGbk, WC_COMPOSITECHECK, data, units, block,
                                                      bytes, nullptr, nullptr);

@@ -53,6 +53,14 @@ TEST(ConcatByteSets, SkipsEmptyPartsAndKeepsZeroBytes) {
   EXPECT_EQ(a.view(), "a\0"sv);
 }
 
+TEST(ConcatByteSetsDeathTest, TotalsPast32BitsAreRefusedBeforeCopying) {
+  // Two counts of 2^31 - 1 and the header make 2^32 + 6 bytes: truncated to 32
+  // bits that is a 6-byte block. Only the count words are read before refusing.
+  int32_t claims[2] = {1, INT32_MAX};
+  EXPECT_EXIT(rt::ConcatByteSets({claims, claims}), testing::ExitedWithCode(255),
+              "错误信息：分配 4294967302 字节内存失败!");
+}
+
 TEST(TruncateToInt64, GoesTowardZero) {
   EXPECT_EQ(rt::TruncateToInt64(2.9), 2);
   EXPECT_EQ(rt::TruncateToInt64(-2.9), -2);

@@ -112,6 +112,12 @@ TEST(ByteSetDataDeathTest, OtherTypeNumbersAreFatal) {
   EXPECT_EXIT(rt::ByteSetData(b, 0), testing::ExitedWithCode(255), "参数值无效");
 }
 
+TEST(ByteSetCommandsDeathTest, OversizedBlankByteSetNamesTheTrueSize) {
+  // The count and the two header words do not fit a block's 32-bit size.
+  EXPECT_EXIT(rt::BlankByteSet(INT32_MAX), testing::ExitedWithCode(255),
+              "错误信息：分配 2147483655 字节内存失败!");
+}
+
 TEST(BitOr, CombinesEveryArgument) {
   EXPECT_EQ(rt::BitOr({1, 2, 4}), 7);
   EXPECT_EQ(rt::BitOr({0x50}), 0x50);

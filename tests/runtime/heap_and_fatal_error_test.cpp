@@ -1,12 +1,23 @@
 #include <sys/resource.h>
 
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "runtime/constant_pool.h"
+#include "runtime/core_commands.h"
 #include "runtime/fatal_error.h"
+#include "runtime/gbk.h"
 #include "runtime/heap.h"
 #include "tests/runtime/gbk_text.h"
 
@@ -74,6 +85,82 @@ TEST(FatalErrorDeathTest, AllocationFailureNamesTheSize) {
   };
   EXPECT_EXIT(exhaust(), testing::ExitedWithCode(255), "错误信息：分配 2000000000 字节内存失败!");
 #endif
+}
+
+TEST(FatalErrorDeathTest, SizesPast32BitsAreReportedNotWrapped) {
+  // 2^32 + 2 bytes would wrap to a 2-byte block that the copy then overruns.
+  static const char kTwoBytes[] = "ab";
+  std::string_view claimed(kTwoBytes, (size_t{1} << 32) + 1);  // refused before any byte is read
+  EXPECT_EXIT(rt::NewText(claimed), testing::ExitedWithCode(255),
+              "错误信息：分配 4294967298 字节内存失败!");
+  EXPECT_EXIT(rt::RtAllocSize(size_t{1} << 31), testing::ExitedWithCode(255),
+              "错误信息：分配 2147483648 字节内存失败!");
+}
+
+// A window thread that shows the boxes of other threads and takes their
+// requests only when it processes events, as the window layer does.
+struct WindowThreadBoxes {
+  std::mutex mutex;
+  std::deque<std::function<void()>> tasks;
+  std::thread::id window_thread;
+  std::atomic<bool> box_requested{false};
+};
+WindowThreadBoxes boxes;
+
+void WriteBox(const std::string& gbk_text) {
+  std::string utf8 = rt::GbkToUtf8(gbk_text);
+  ssize_t ignored = ::write(STDERR_FILENO, utf8.data(), utf8.size());
+  (void)ignored;
+}
+
+void RunWindowTasks() {
+  if (std::this_thread::get_id() != boxes.window_thread) return;
+  std::deque<std::function<void()>> tasks;
+  {
+    std::lock_guard lock(boxes.mutex);
+    tasks.swap(boxes.tasks);
+  }
+  for (auto& task : tasks) task();
+}
+
+void ShowOnWindowThread(const std::string& gbk_text, const std::string&) {
+  if (std::this_thread::get_id() == boxes.window_thread) return WriteBox(gbk_text);
+  std::promise<void> shown;
+  {
+    std::lock_guard lock(boxes.mutex);
+    boxes.tasks.push_back([&] {
+      WriteBox(gbk_text);
+      shown.set_value();
+    });
+  }
+  boxes.box_requested = true;
+  shown.get_future().wait();
+}
+
+class FatalErrorThreadsDeathTest : public testing::Test {
+ protected:
+  void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(FatalErrorThreadsDeathTest, LaterReporterLetsTheFirstBoxShowOnItsThread) {
+  // A worker reports first and waits for its box on the window thread, which
+  // then meets an error of its own: the worker's box shows and the process ends.
+  auto race = [] {
+    boxes.window_thread = std::this_thread::get_id();
+    rt::SetPendingEventsPump(RunWindowTasks);
+    rt::SetFatalErrorPresenter(ShowOnWindowThread);
+    std::thread([] {
+      std::this_thread::sleep_for(std::chrono::seconds(20));
+      ssize_t ignored = ::write(STDERR_FILENO, "hung\n", 5);
+      (void)ignored;
+      _exit(3);
+    }).detach();
+    std::thread([] { rt::ReportFatalErrorUtf8("刷新线程出错", 0); }).detach();
+    while (!boxes.box_requested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    rt::RaiseRuntimeError(1);
+  };
+  EXPECT_EXIT(race(), testing::ExitedWithCode(255),
+              "^运行时出错!\r\n\r\n错误信息：刷新线程出错\r\n$");
 }
 
 }  // namespace
