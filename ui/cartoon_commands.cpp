@@ -11,7 +11,7 @@ namespace {
 template <class T>
 T* UnitAt(const rt::ValueRecord& record) {
   const UnitRef ref = UnitRef::From(record);
-  return dynamic_cast<T*>(&LookUpUnit(ref.window, ref.unit));
+  return dynamic_cast<T*>(&LookUpCommandUnit(ref.window, ref.unit));
 }
 
 }  // namespace

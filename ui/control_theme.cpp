@@ -153,13 +153,14 @@ class ThemeController : public QObject {
 thread_local ThemeController* active_theme = nullptr;
 thread_local int scheme_without_windows = 0;
 
+// Whether a hook was in place for this thread; a thread without windows has
+// its (empty) hook too, so switching off there succeeds as well.
 int32_t SwitchOff() {
   if (active_theme) {
     delete std::exchange(active_theme, nullptr);
     return 1;
   }
-  scheme_without_windows = 0;
-  return 0;
+  return std::exchange(scheme_without_windows, 0) != 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 // a unit of another type.
 ListViewUnit* ListAt(const rt::ValueRecord& record) {
   const UnitRef ref = UnitRef::From(record);
-  return dynamic_cast<ListViewUnit*>(&LookUpUnit(ref.window, ref.unit));
+  return dynamic_cast<ListViewUnit*>(&LookUpCommandUnit(ref.window, ref.unit));
 }
 
 rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {

@@ -49,6 +49,10 @@ void RunMessageLoop() {
 }
 
 bool AddIdleCallback(QWidget* window, IdleCallback callback, void* parameter) {
+  // An entry whose window is gone belongs to no window any more, even when a
+  // new window now lives at its address.
+  std::erase_if(IdleEntries(),
+                [window](const IdleEntry& entry) { return entry.key == window && !entry.window; });
   for (const IdleEntry& entry : IdleEntries()) {
     if (entry.key == window) return false;
   }

@@ -68,6 +68,13 @@ Unit& LookUpUnit(int32_t window_id, int32_t unit_id) {
   return *unit;
 }
 
+Unit& LookUpCommandUnit(int32_t window_id, int32_t unit_id) {
+  const LoadedWindow* window = FindLoadedWindow(window_id);
+  Unit* unit = window ? window->FindUnit(unit_id) : nullptr;
+  if (!unit) rt::ReportFatalErrorUtf8(rt::message::UnitNotLoaded, 0);
+  return *unit;
+}
+
 bool AnyWindowAlive() {
   for (const auto& [id, window] : Windows()) {
     if (window->alive) return true;

@@ -44,6 +44,9 @@ void AttachWindowWidget(LoadedWindow& window, QWidget* widget);
 // The unit of a loaded window. Fatal when the window was never loaded
 // ("未载入欲访问窗口组件所在的窗口") or has no such unit.
 Unit& LookUpUnit(int32_t window_id, int32_t unit_id);
+// The unit named in a library command's argument. Fatal when the window was
+// never loaded or has no such unit ("指定窗口或窗口组件不存在或尚未载入").
+Unit& LookUpCommandUnit(int32_t window_id, int32_t unit_id);
 
 // Whether any loaded window still has its widget.
 bool AnyWindowAlive();

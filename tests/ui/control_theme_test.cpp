@@ -226,13 +226,16 @@ TEST_F(ControlThemeTest, MouseOverMakesAControlHotUntilItLeaves) {
 TEST_F(ControlThemeTest, AThreadWithoutWindowsTakesOverNothing) {
   int answer_on = 0;
   int answer_off = 0;
+  int answer_off_again = -1;
   std::thread worker([&] {
     answer_on = ui::ControlTheme(2);
     answer_off = ui::ControlTheme(0);
+    answer_off_again = ui::ControlTheme(0);
   });
   worker.join();
   EXPECT_EQ(answer_on, 1);
-  EXPECT_EQ(answer_off, 0);
+  EXPECT_EQ(answer_off, 1) << "the thread's hook was removed";
+  EXPECT_EQ(answer_off_again, 0) << "no hook left to remove";
   EXPECT_EQ(ui::ThemeHookCount(), 0);
   EXPECT_FALSE(ui::ThemeHolds(push_));
 }

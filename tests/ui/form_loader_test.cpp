@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <new>
 #include <vector>
 
 #include "runtime/fatal_error.h"
@@ -129,6 +130,25 @@ TEST(IdleCallbacks, OnePerWindowVisitedLastToFirstAndDroppedWithTheirWindow) {
 
   ui::RemoveIdleCallback(first.get());
   EXPECT_EQ(ui::IdleCallbackCount(), 0);
+}
+
+TEST(IdleCallbacks, ANewWindowAtAGoneWindowsAddressCanRegister) {
+  idle_visits.clear();
+  // The allocator hands a freed window's memory to the next one; the stale
+  // entry must not count as that new window's registration.
+  alignas(QWidget) unsigned char storage[sizeof(QWidget)];
+  auto* gone = new (storage) QWidget;
+  int old_value = 1, new_value = 2;
+  ASSERT_TRUE(ui::AddIdleCallback(gone, RecordVisit, &old_value));
+  gone->~QWidget();
+  auto* reborn = new (storage) QWidget;
+  EXPECT_TRUE(ui::AddIdleCallback(reborn, RecordVisit, &new_value));
+  ui::RunIdlePass();
+  EXPECT_EQ(idle_visits, (std::vector<int>{2}));
+  EXPECT_EQ(ui::IdleCallbackCount(), 1);
+  ui::RemoveIdleCallback(reborn);
+  EXPECT_EQ(ui::IdleCallbackCount(), 0);
+  reborn->~QWidget();
 }
 
 TEST(MessageLoop, ReturnsAtOnceWhenNoWindowIsLoaded) {

@@ -213,6 +213,40 @@ TEST_F(ListViewTest, GainingTheKeyboardFocusFocusesNoRow) {
   EXPECT_EQ(events.first_selected_at_focus, 0);
 }
 
+// While the row handler waits on the network it pumps pending events, and the
+// user may close the window then: the list and its window go away under the
+// handler, which must leave nothing that touches them afterwards.
+void CloseTheWindowAndPump() {
+  QWidget* top = ui::FindLoadedWindow(kWindow)->widget;
+  QMetaObject::invokeMethod(top, &QWidget::close, Qt::QueuedConnection);
+  // The close runs on the first pass, the window's deferred deletion on the next.
+  ui::PumpPendingEvents();
+  ui::PumpPendingEvents();
+  EXPECT_FALSE(ui::FindLoadedWindow(kWindow)->alive) << "gone while the handler still runs";
+}
+
+TEST_F(ListViewTest, AClickWhoseHandlerClosesTheWindowLeavesNothingDangling) {
+  AddRows(3);
+  events.after_row_focused = CloseTheWindowAndPump;
+  // The press focuses the row; no release reaches a list that is gone.
+  const QRect cell = view()->visualRect(view()->model()->index(1, 0));
+  QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, cell.center());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(events.row_focused, 1);
+  EXPECT_FALSE(ui::FindLoadedWindow(kWindow)->alive);
+  EXPECT_EQ(GetRowCount(kList), 0) << "the list went with its window";
+}
+
+TEST_F(ListViewTest, AKeyWhoseHandlerClosesTheWindowLeavesNothingDangling) {
+  AddRows(3);
+  ClickCell(0, 0);
+  events.after_row_focused = CloseTheWindowAndPump;
+  QTest::keyClick(view(), Qt::Key_Down);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(events.row_focused, 2);
+  EXPECT_FALSE(ui::FindLoadedWindow(kWindow)->alive);
+}
+
 // --- calls from other threads ---
 
 TEST_F(ListViewTest, AWorkerWaitsForTheWindowThreadAndProceedsWhileItPumps) {
@@ -260,6 +294,14 @@ TEST_F(ListViewTest, ManyWorkersWritingAtOnceAllGetThrough) {
   while (finished < 4) QCoreApplication::processEvents();
   for (std::thread& worker : workers) worker.join();
   for (int w = 0; w < 4; ++w) EXPECT_EQ(GetCellText(kList, w, 1).view(), "49");
+}
+
+// A command's unit is looked up by id; a window that was never loaded is the
+// same failure as a unit the window lacks.
+TEST(ListViewDeathTest, AListInAWindowNeverLoadedIsFatal) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(GetRowCount({4714, 4, ui::unit_type::ListView}), testing::ExitedWithCode(255),
+              "指定窗口或窗口组件不存在或尚未载入");
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ void OnClicked() {
 void OnRowFocused() {
   ++events.row_focused;
   events.first_selected_at_focus = ui::ReadUnitInt(kList, ui::property::FirstSelectedRow);
+  if (events.after_row_focused) events.after_row_focused();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
+#include <functional>
 
 #include "ui/form.h"
 #include "ui/unit_ref.h"
@@ -24,7 +25,8 @@ struct EventCounts {
   int created = 0;
   int clicked = 0;
   int row_focused = 0;
-  int first_selected_at_focus = -2;  // property 35 read inside the row handler
+  int first_selected_at_focus = -2;         // property 35 read inside the row handler
+  std::function<void()> after_row_focused;  // more work for the row handler to do
 };
 extern EventCounts events;
 
