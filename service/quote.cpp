@@ -40,9 +40,9 @@ int64_t WholeLots(double shares) {
 }
 
 // Shares traded in one minute of the session (0..239), whole lots.
-int64_t MinuteVolume(const Stock& stock, const TradingDay& day, int minute) {
+int64_t MinuteVolume(const TradingDay& day, double day_volume, int minute) {
   double noise = Between(Hash(day.key, 0x4D49'4Eull, minute), 0.4, 1.6);
-  return WholeLots(DayVolume(stock, day) * MinuteShares()[minute] * noise);
+  return WholeLots(day_volume * MinuteShares()[minute] * noise);
 }
 
 void Totals(const Stock& stock, const TradingDay& day, int session_second, Quote& quote) {
@@ -50,8 +50,9 @@ void Totals(const Stock& stock, const TradingDay& day, int session_second, Quote
   int64_t volume = 0;
   double turnover = 0;
   int64_t block_volume = 0;
+  double day_volume = DayVolume(stock, day);
   for (int m = 0; m <= std::min(full_minutes, kSessionMinutes - 1); ++m) {
-    int64_t minute = MinuteVolume(stock, day, m);
+    int64_t minute = MinuteVolume(day, day_volume, m);
     if (m == full_minutes) minute = WholeLots(minute * (session_second % 60) / 60.0);
     block_volume += minute;
     bool block_ends =
