@@ -2,11 +2,15 @@
 // columns, the creation handler's theme, and the import handler.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "app/main_form.h"
@@ -142,6 +146,55 @@ TEST_F(MainWindowTest, CreationSwitchedTheThemeOnForTheStandardControls) {
   EXPECT_TRUE(ui::ThemeHolds(widget(app::unit::BookGroup)));
   EXPECT_FALSE(ui::ThemeHolds(widget(app::unit::WatchList)));
   EXPECT_FALSE(ui::ThemeHolds(widget(app::unit::Label(1))));
+}
+
+// WCAG relative luminance of an sRGB colour, and the contrast of two colours.
+double Luminance(QColor colour) {
+  auto linear = [](int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) +
+         0.0722 * linear(colour.blue());
+}
+double Contrast(QColor a, QColor b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The watch list sits in a group box that the theme takes over; its selected
+// row must look the same with the theme on and off, and stay readable.
+TEST_F(MainWindowTest, TheThemeLeavesTheSelectedRowAsTheListDrawsIt) {
+  auto* edit = static_cast<QLineEdit*>(widget(app::unit::CodeBox));
+  edit->setText(QStringLiteral("600000"));
+  QTest::mouseClick(widget(app::unit::ImportButton), Qt::LeftButton);
+  auto* list = static_cast<ui::ListViewWidget*>(widget(app::unit::WatchList));
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  const QRect code_cell = list->visualRect(list->model()->index(0, 0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, code_cell.center());
+  ASSERT_TRUE(list->hasFocus());
+  ASSERT_EQ(list->FirstSelectedRow(), 0);
+  const QRect row = code_cell.united(list->visualRect(list->model()->index(0, 5)));
+
+  ASSERT_EQ(ui::ActiveThemeScheme(), 3);
+  const QImage themed = list->viewport()->grab(row).toImage();
+  ui::ControlTheme(0);
+  QCoreApplication::processEvents();
+  const QImage plain = list->viewport()->grab(row).toImage();
+  EXPECT_TRUE(themed == plain) << "the theme changed the selected row's pixels";
+
+  // The highlight is read inside the empty last cell; the text colour is the
+  // code's pixel that stands out most from it.
+  const QPoint empty = list->visualRect(list->model()->index(0, 5)).center() - row.topLeft();
+  const QColor highlight = themed.pixelColor(empty);
+  double best = 1;
+  for (int y = 0; y < code_cell.height(); ++y) {
+    for (int x = 0; x < code_cell.width(); ++x) {
+      best = std::max(best, Contrast(highlight, themed.pixelColor(x, y)));
+    }
+  }
+  EXPECT_GE(best, 4.5) << "selected text on " << highlight.name().toStdString();
 }
 
 TEST_F(MainWindowTest, ImportAppendsOneRowHoldingTheCodeAsTyped) {
