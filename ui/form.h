@@ -52,7 +52,7 @@ struct FormDescription {
   const char* caption = "";
   int left = 0;
   int top = 0;
-  int width = 0;  // client area size
+  int width = 0;  // outer size: the frame's where there is one, else the client area's
   int height = 0;
   std::vector<FormUnit> units;
   std::vector<EventBinding> events;
