@@ -45,6 +45,10 @@ struct FormUnit {
   int height = 0;
   const char* text = "";            // UTF-8 source text: caption or content
   std::vector<ListColumn> columns;  // ListView only
+  // What screen readers say (UTF-8); empty keeps the control's own: a label's
+  // name is its shown text.
+  const char* accessible_name = "";
+  const char* accessible_description = "";
 };
 
 struct FormDescription {

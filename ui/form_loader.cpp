@@ -6,6 +6,7 @@
 
 #include "runtime/fatal_error.h"
 #include "ui/gbk_qt.h"
+#include "ui/unit_accessibility.h"
 #include "ui/window_frame.h"
 #include "ui/window_registry.h"
 #include "ui/window_runtime.h"
@@ -31,6 +32,8 @@ bool BuildWindow(int32_t window_id) {
   auto window = std::make_unique<QWidget>();
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowTitle(LiteralToQString(form->caption));
+  // Window is the role screen readers present as a frame; the caption names it.
+  SetAccessibleRole(window.get(), QAccessible::Window);
   window->setFont(WindowFont());
   // The position is the frame's top-left corner; the size is the frame's too
   // where a window manager frames the window, else the client area's.
