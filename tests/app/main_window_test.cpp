@@ -1,7 +1,10 @@
 // The viewer's main window as loaded from its form: layout, texts, list
-// columns, the creation handler's theme, and the import handler.
+// columns, the creation handler's theme, the import handler, and what a
+// screen reader sees of it.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
@@ -13,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 #include "app/main_form.h"
 #include "app/main_handlers.h"
@@ -21,6 +26,8 @@
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
 #include "ui/list_view_widget.h"
+#include "ui/standard_units.h"
+#include "ui/unit_properties.h"
 #include "ui/window_registry.h"
 
 namespace {
@@ -40,6 +47,10 @@ class MainWindowTest : public ::testing::Test {
   static QWidget* widget(int32_t unit) {
     return ui::FindLoadedWindow(app::kMainWindow)->FindUnit(unit)->widget();
   }
+  static QAccessibleInterface* Interface(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget);
+  }
+  static QString Name(QWidget* widget) { return Interface(widget)->text(QAccessible::Name); }
 };
 
 QString TextOf(QWidget* widget) {
@@ -229,6 +240,82 @@ TEST_F(MainWindowTest, ImportLeavesTheEditBoxAsItWas) {
   edit->setText(QStringLiteral("000001"));
   QTest::mouseClick(widget(app::unit::ImportButton), Qt::LeftButton);
   EXPECT_EQ(edit->text(), QStringLiteral("000001"));
+}
+
+// --- what a screen reader sees, through Qt's accessibility interfaces ---
+
+// Every object reached by walking the tree down from `node`.
+void Collect(QAccessibleInterface* node, std::set<QObject*>& reached) {
+  reached.insert(node->object());
+  for (int i = 0; i < node->childCount(); ++i) {
+    QAccessibleInterface* child = node->child(i);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(node->indexOfChild(child), i);
+    EXPECT_EQ(child->parent()->object(), node->object());
+    Collect(child, reached);
+  }
+}
+
+TEST_F(MainWindowTest, RolesAndNames) {
+  // Window is the role screen readers present as a frame (not a filler).
+  const std::tuple<QWidget*, QAccessible::Role, const char*> expected[] = {
+      {window(), QAccessible::Window, "股票行情"},
+      {widget(app::unit::CodeBox), QAccessible::EditableText, "股票代码"},
+      {widget(app::unit::WatchList), QAccessible::Table, "自选股"},
+      {widget(app::unit::ChartBox), QAccessible::Graphic, "走势图"},
+      {widget(app::unit::BookGroup), QAccessible::Grouping, "五档盘口"},
+  };
+  for (const auto& [control, role, name] : expected) {
+    EXPECT_EQ(Interface(control)->role(), role) << name;
+    EXPECT_EQ(Name(control), QString::fromUtf8(name));
+  }
+}
+
+TEST_F(MainWindowTest, LabelsReadTheirShownTextAndValueLabelsTheirLevel) {
+  // First values (price) of sell 5..1 and buy 1..5, then the second values (size).
+  const char* levels[] = {"卖5", "卖4", "卖3", "卖2", "卖1", "买1", "买2", "买3", "买4", "买5"};
+  for (int number :
+       {15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36}) {
+    const bool price = number <= 24;
+    QAccessibleInterface* label = Interface(widget(app::unit::Label(number)));
+    EXPECT_EQ(label->role(), QAccessible::StaticText);
+    EXPECT_EQ(label->text(QAccessible::Description),
+              QString::fromUtf8(levels[number - (price ? 15 : 27)]) +
+                  QString::fromUtf8(price ? " 价格" : " 数量"));
+  }
+  const ui::LoadedWindow* loaded = ui::FindLoadedWindow(app::kMainWindow);
+  for (const auto& unit : loaded->units) {
+    if (auto* label = qobject_cast<QLabel*>(unit->widget())) {
+      SCOPED_TRACE(unit->form().name);
+      EXPECT_EQ(Name(label), label->text());
+    }
+  }
+  // A written value is what the name reads from then on.
+  ui::WriteUnitText(app::LabelRef(20), ui::property::Text, "10.52");
+  EXPECT_EQ(Name(widget(app::unit::Label(20))), QStringLiteral("10.52"));
+  EXPECT_EQ(Interface(widget(app::unit::Label(20)))->text(QAccessible::Description),
+            QString::fromUtf8("买1 价格"));
+}
+
+TEST_F(MainWindowTest, TheTemplateObjectIsLeftOutOfTheTree) {
+  std::set<QObject*> reached;
+  Collect(Interface(window()), reached);
+  EXPECT_EQ(reached.count(widget(app::unit::ChartObject)), 0u);
+  for (const auto& unit : ui::FindLoadedWindow(app::kMainWindow)->units) {
+    if (unit->id() == app::unit::ChartObject) continue;
+    EXPECT_EQ(reached.count(unit->widget()), 1u) << unit->form().name;
+  }
+}
+
+TEST_F(MainWindowTest, TabMovesThroughButtonEditBoxAndList) {
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  widget(app::unit::ImportButton)->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), widget(app::unit::ImportButton));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widget(app::unit::CodeBox));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widget(app::unit::WatchList));
 }
 
 TEST(MainForm, EachEventRunsItsHandler) {

@@ -339,26 +339,5 @@ TEST(ListViewDeathTest, AListInAWindowNeverLoadedIsFatal) {
               "指定窗口或窗口组件不存在或尚未载入");
 }
 
-// A row or column given as a text or truth value is no number: the program
-// ends rather than taking the low bits of a pointer as the row.
-class ListViewArgumentDeathTest : public TestWindow {
- protected:
-  void SetUp() override {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    TestWindow::SetUp();
-  }
-};
-
-TEST_F(ListViewArgumentDeathTest, ARowThatIsNoNumberIsFatal) {
-  rt::ValueRecord args[4] = {kList.Record(), rt::ValueRecord::Text("0"), rt::ValueRecord::Int(0),
-                             rt::ValueRecord::Text("x")};
-  EXPECT_EXIT(rt::CallLibraryCommand(4, ui::cmd::SetCellText, args, 4),
-              testing::ExitedWithCode(255), "欲转换数据类型不是数值");
-  rt::ValueRecord get_args[3] = {kList.Record(), rt::ValueRecord::Int(0),
-                                 rt::ValueRecord::Bool(true)};
-  EXPECT_EXIT(rt::CallLibraryCommand(4, ui::cmd::GetCellText, get_args, 3),
-              testing::ExitedWithCode(255), "欲转换数据类型不是数值");
-}
-
 }  // namespace
 }  // namespace ui_test
