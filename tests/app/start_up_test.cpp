@@ -25,7 +25,10 @@ struct Outcome {
 
 // Runs the viewer with the given environment changes (env(1) arguments).
 Outcome RunViewer(const std::string& environment) {
-  const std::string errors = testing::TempDir() + "quoteview_start_up.txt";
+  // Test cases run side by side: each run has a file of its own.
+  static int runs = 0;
+  const std::string errors = testing::TempDir() + "quoteview_start_up_" + std::to_string(getpid()) +
+                             "_" + std::to_string(++runs) + ".txt";
   const std::string command =
       "env " + environment + " '" + QUOTEVIEW_BINARY + "' 2>'" + errors + "'";
   Outcome outcome;
