@@ -9,11 +9,12 @@ RELEASE_BUILD := build/release
 deps:
 	@scripts/install-deps
 
-# Tests run in a sanitizer build, headless.
+# Tests run in a sanitizer build, headless, with leak checking on.
 test: deps
 	@cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUOTEVIEW_SANITIZE=ON >/dev/null
 	@cmake --build $(TEST_BUILD) -j$(JOBS)
-	@cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	@cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --output-on-failure -j$(JOBS) --timeout 120
 
 bench: deps

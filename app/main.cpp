@@ -14,8 +14,8 @@
 int main(int argc, char** argv) {
   rt::RuntimeService(6);
 
-  // The window system and the window templates. Without a display no
-  // application object is made (Qt would abort); loading the window then
+  // The window system and the window templates. Without a reachable display
+  // no application object is made (Qt would abort); loading the window then
   // fails and the runtime reports it on standard error.
   std::unique_ptr<QApplication> application;
   if (ui::DisplayAvailable()) {

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <mutex>
 
+#include <unistd.h>
+
+#include "platform/loader.h"
 #include "runtime/constant_pool.h"
 #include "runtime/fatal_error.h"
 #include "runtime/heap.h"
@@ -121,11 +124,15 @@ void RuntimeService(int32_t service, int32_t member_size, void** array_variable)
 void InitializeRuntime() {
   // The heap is the C library's and the constant pool is static storage that
   // registers itself; making the empty constants exist here keeps later
-  // look-ups from racing on first use. Repeated calls change nothing.
+  // look-ups from racing on first use. The program then works from its own
+  // folder, wherever it was started from, so relative file names mean the
+  // same on every start. Repeated calls change nothing.
   static std::once_flag once;
   std::call_once(once, [] {
     (void)EmptyText();
     (void)Literal("");
+    const int entered = ::chdir(platform::ProgramFolder().c_str());
+    (void)entered;  // a folder that cannot be entered leaves the start folder
   });
 }
 

@@ -99,7 +99,12 @@ void BlankByteSet(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
 }
 
 void PointerToByteSet(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
-  const void* address = args::Given(args, arg_count, 0) ? args[0].AsPointer<const void>() : nullptr;
+  // The address travels as a number holding the whole pointer.
+  const void* address = nullptr;
+  if (args::Given(args, arg_count, 0)) {
+    args::RequireNumber(args[0]);
+    address = args[0].AsPointer<const void>();
+  }
   int32_t length = args::Int(args, arg_count, 1);
   if (!address || length <= 0) return;
   args::SetPointer(result, NewByteSet(address, static_cast<size_t>(length)));
@@ -116,6 +121,8 @@ void ByteSetData(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   if (args::Given(args, arg_count, 2)) {
     int32_t position;
     if (IsByRef(args[2].type)) {
+      // The variable must hold a number too.
+      args::RequireNumber(ValueRecord::Of(BaseType(args[2].type), 0));
       variable = args[2].AsPointer<int32_t>();
       position = *variable;
     } else {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "runtime/blocks.h"
+#include "runtime/fatal_error.h"
 #include "runtime/value.h"
 
 namespace rt::args {
@@ -16,10 +17,21 @@ inline bool Given(const ValueRecord* args, int32_t count, int32_t index) {
   return index < count && !args[index].Omitted();
 }
 
+// A parameter that needs a number takes one of the six numeric types by
+// value. Anything else (a text, a byte set, a truth value, a date, an
+// array...) carries no number: its bits would be a pointer or a flag, so the
+// program ends with the runtime's message instead of computing with them.
+inline void RequireNumber(const ValueRecord& value) {
+  if (IsByRef(value.type) || !IsNumericType(value.type)) {
+    ReportFatalErrorUtf8(message::NotNumeric, 0);
+  }
+}
+
 // Any number as a 32-bit integer: integers keep their low 32 bits, floating
 // values truncate toward zero (out of range and NaN give INT32_MIN, as the
 // processor's conversion does).
 inline int32_t NumberToInt32(const ValueRecord& value) {
+  RequireNumber(value);
   switch (BaseType(value.type)) {
     case type::Byte:
       return static_cast<int32_t>(value.low & 0xFFu);
@@ -38,6 +50,13 @@ inline int32_t NumberToInt32(const ValueRecord& value) {
 
 inline int32_t Int(const ValueRecord* args, int32_t count, int32_t index, int32_t fallback = 0) {
   return Given(args, count, index) ? NumberToInt32(args[index]) : fallback;
+}
+
+// A truth-value parameter: a Bool, or a number that is true when not zero.
+inline bool Flag(const ValueRecord* args, int32_t count, int32_t index) {
+  if (!Given(args, count, index)) return false;
+  const ValueRecord& value = args[index];
+  return IsNumericType(value.type) ? NumberToInt32(value) != 0 : value.low != 0;
 }
 
 inline const char* TextPointer(const ValueRecord* args, int32_t count, int32_t index) {

@@ -141,7 +141,7 @@ void RemoveSpaces(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
 void CompareText(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   std::string_view a = args::Text(args, arg_count, 0);
   std::string_view b = args::Text(args, arg_count, 1);
-  bool fold = args::Int(args, arg_count, 2) == 0;
+  bool fold = !args::Flag(args, arg_count, 2);
   const auto* abytes = reinterpret_cast<const unsigned char*>(a.data());
   const auto* bbytes = reinterpret_cast<const unsigned char*>(b.data());
   size_t i = 0, j = 0;

@@ -61,7 +61,7 @@ void ReplaceText(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   std::string_view replacement = args::Text(args, arg_count, 2);
   int64_t p = std::max<int64_t>(int64_t{args::Int(args, arg_count, 3, 1)} - 1, 0);
   int32_t count = args::Int(args, arg_count, 4, -1);
-  bool exact = args::Int(args, arg_count, 5) != 0;
+  bool exact = args::Flag(args, arg_count, 5);
   if (text.empty() || find.empty() || p >= static_cast<int64_t>(text.size()) || count == 0) {
     args::SetPointer(result, NewText(text));
     return;

@@ -47,28 +47,12 @@ inline bool StartsCharacter(std::string_view text, size_t anchor, size_t pos) {
   return ((pos - i) & 1) == 0;
 }
 
-// The first `byte` at or after `from`, or npos. Fields between delimiters are
-// mostly short, so the first sixteen bytes are looked at inline, a word at a
-// time, before handing the rest to memchr.
+// The first `byte` at or after `from`, or npos.
 inline size_t FindByte(std::string_view text, char byte, size_t from) {
-  const char* data = text.data();
-  size_t size = text.size();
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kTopBits = 0x8080808080808080ull;
-    const uint64_t pattern = kOnes * static_cast<unsigned char>(byte);
-    for (int word = 0; word < 2 && from + 8 <= size; ++word, from += 8) {
-      uint64_t bytes;
-      std::memcpy(&bytes, data + from, sizeof bytes);
-      uint64_t x = bytes ^ pattern;  // zero where the byte matches
-      // The lowest set top bit marks the first zero byte exactly.
-      uint64_t zero = (x - kOnes) & ~x & kTopBits;
-      if (zero != 0) return from + static_cast<size_t>(std::countr_zero(zero) / 8);
-    }
-  }
-  if (from >= size) return std::string_view::npos;
-  const void* hit = std::memchr(data + from, byte, size - from);
-  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : std::string_view::npos;
+  if (from >= text.size()) return std::string_view::npos;
+  const void* hit = std::memchr(text.data() + from, byte, text.size() - from);
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data())
+             : std::string_view::npos;
 }
 
 // Byte-for-byte search that only accepts matches starting on a character,

@@ -36,7 +36,7 @@ void AddObject(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args
     }
     return box->AddObject(
         model, IntOr(ArgAt(args, arg_count, 2), 0), IntOr(ArgAt(args, arg_count, 3), 0),
-        IntOr(ArgAt(args, arg_count, 4), 1) != 0, std::string(TextArg(ArgAt(args, arg_count, 5))));
+        FlagOr(ArgAt(args, arg_count, 4), true), std::string(TextArg(ArgAt(args, arg_count, 5))));
   });
   SetIntResult(result, id);
 }

@@ -7,6 +7,7 @@
 
 #include "runtime/blocks.h"
 #include "ui/cartoon_composer.h"
+#include "ui/unit_accessibility.h"
 
 namespace ui {
 
@@ -33,7 +34,9 @@ void CartoonBoxWidget::paintEvent(QPaintEvent* event) {
 }
 
 QWidget* CartoonBoxUnit::CreateWidget(QWidget* parent) {
-  return new CartoonBoxWidget(&model_, parent);
+  auto* box = new CartoonBoxWidget(&model_, parent);
+  SetAccessibleRole(box, QAccessible::Graphic);  // it shows pictures
+  return box;
 }
 
 int32_t CartoonBoxUnit::AddObject(const CartoonObjectModel* template_or_null, double x, double y,
@@ -56,6 +59,8 @@ QWidget* CartoonObjectUnit::CreateWidget(QWidget* parent) {
   auto* place = new QWidget(parent);
   place->setAttribute(Qt::WA_TransparentForMouseEvents);
   place->setAttribute(Qt::WA_NoSystemBackground);
+  // A template for copies shown in a box: nothing here for a screen reader.
+  HideFromAccessibility(place);
   return place;
 }
 

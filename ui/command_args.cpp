@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "runtime/blocks.h"
+#include "runtime/fatal_error.h"
 
 namespace ui {
 namespace {
@@ -24,9 +25,11 @@ const rt::ValueRecord& ArgAt(const rt::ValueRecord* args, int32_t count, int32_t
 }
 
 std::optional<int32_t> OptionalInt(const rt::ValueRecord& arg) {
+  if (arg.Omitted()) return std::nullopt;
+  // A text or byte set holds a pointer, a truth value a flag: neither is a number.
+  if (rt::IsByRef(arg.type) || !rt::IsNumericType(arg.type))
+    rt::ReportFatalErrorUtf8(rt::message::NotNumeric, 0);
   switch (rt::BaseType(arg.type)) {
-    case rt::type::None:
-      return std::nullopt;
     case rt::type::Byte:
       return static_cast<int32_t>(arg.low & 0xFF);
     case rt::type::Short:
@@ -35,9 +38,15 @@ std::optional<int32_t> OptionalInt(const rt::ValueRecord& arg) {
       return TruncateToInt(arg.AsFloat());
     case rt::type::Double:
       return TruncateToInt(arg.AsDouble());
-    default:  // Int, Int64 (low word), Bool and anything else held in the low word
+    default:  // Int, and Int64 by its low word
       return static_cast<int32_t>(arg.low);
   }
+}
+
+bool FlagOr(const rt::ValueRecord& arg, bool fallback) {
+  if (arg.Omitted()) return fallback;
+  if (rt::IsNumericType(arg.type) && !rt::IsByRef(arg.type)) return *OptionalInt(arg) != 0;
+  return arg.low != 0;
 }
 
 std::string_view TextArg(const rt::ValueRecord& arg) {

@@ -14,12 +14,15 @@ namespace ui {
 // Argument `index`, or an omitted record when the caller passed fewer.
 const rt::ValueRecord& ArgAt(const rt::ValueRecord* args, int32_t count, int32_t index);
 
-// A numeric or Bool value as an Int (floating point truncated toward
-// zero); nullopt when omitted.
+// A numeric value as an Int (floating point truncated toward zero); nullopt
+// when omitted. Any other value ends the program ("欲转换数据类型不是数值").
 std::optional<int32_t> OptionalInt(const rt::ValueRecord& arg);
 inline int32_t IntOr(const rt::ValueRecord& arg, int32_t fallback) {
   return OptionalInt(arg).value_or(fallback);
 }
+// A truth-value argument: a Bool, or a number that is true when not zero;
+// `fallback` when omitted.
+bool FlagOr(const rt::ValueRecord& arg, bool fallback);
 // A Text argument's bytes; empty when omitted or null.
 std::string_view TextArg(const rt::ValueRecord& arg);
 

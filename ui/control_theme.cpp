@@ -46,8 +46,6 @@ bool InsideComboBox(const QWidget* widget) {
 struct Held {
   QPointer<QWidget> control;
   QPointer<QStyle> own_style;  // null: the control used the application's style
-  bool had_own_palette = false;
-  QPalette palette;
   bool had_hover = false;
   QMetaObject::Connection gone;
 };
@@ -114,15 +112,13 @@ class ThemeController : public QObject {
     Held& held = held_[control];
     held.control = control;
     held.own_style = control->testAttribute(Qt::WA_SetStyle) ? control->style() : nullptr;
-    held.had_own_palette = control->testAttribute(Qt::WA_SetPalette);
-    held.palette = control->palette();
     held.had_hover = control->testAttribute(Qt::WA_Hover);
     held.gone =
         connect(control, &QObject::destroyed, this, [this, control] { held_.erase(control); });
 
-    QPalette themed = control->palette();
-    themed.setColor(QPalette::Highlight, ThemeFrameColour(scheme(), true, themed));
-    control->setPalette(themed);
+    // The scheme's colours are drawn by the style alone. A palette set here
+    // would pass to every child of a group box, recolouring controls the
+    // theme does not know (the list's selection among them).
     control->setAttribute(Qt::WA_Hover);
     control->setStyle(&style_);
     control->update();
@@ -133,7 +129,6 @@ class ThemeController : public QObject {
     QWidget* control = held.control.data();
     if (!control) return;
     control->setStyle(held.own_style.data());
-    control->setPalette(held.had_own_palette ? held.palette : QPalette());
     control->setAttribute(Qt::WA_Hover, held.had_hover);
     control->setProperty(kThemeHotProperty, QVariant());
     control->update();

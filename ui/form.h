@@ -45,6 +45,10 @@ struct FormUnit {
   int height = 0;
   const char* text = "";            // UTF-8 source text: caption or content
   std::vector<ListColumn> columns;  // ListView only
+  // What screen readers say (UTF-8); empty keeps the control's own: a label's
+  // name is its shown text.
+  const char* accessible_name = "";
+  const char* accessible_description = "";
 };
 
 struct FormDescription {
@@ -52,7 +56,7 @@ struct FormDescription {
   const char* caption = "";
   int left = 0;
   int top = 0;
-  int width = 0;  // client area size
+  int width = 0;  // outer size: the frame's where there is one, else the client area's
   int height = 0;
   std::vector<FormUnit> units;
   std::vector<EventBinding> events;

@@ -6,6 +6,8 @@
 
 #include "runtime/fatal_error.h"
 #include "ui/gbk_qt.h"
+#include "ui/unit_accessibility.h"
+#include "ui/window_frame.h"
 #include "ui/window_registry.h"
 #include "ui/window_runtime.h"
 #include "ui/window_thread.h"
@@ -30,9 +32,13 @@ bool BuildWindow(int32_t window_id) {
   auto window = std::make_unique<QWidget>();
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowTitle(LiteralToQString(form->caption));
+  // Window is the role screen readers present as a frame; the caption names it.
+  SetAccessibleRole(window.get(), QAccessible::Window);
   window->setFont(WindowFont());
+  // The position is the frame's top-left corner; the size is the frame's too
+  // where a window manager frames the window, else the client area's.
   window->move(form->left, form->top);
-  window->setFixedSize(form->width, form->height);
+  KeepOuterSize(window.get(), QSize(form->width, form->height));
 
   std::vector<std::unique_ptr<Unit>> units;
   for (const FormUnit& unit_form : form->units) {

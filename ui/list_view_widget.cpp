@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 #include <QToolTip>
 #include <utility>
 
@@ -68,10 +69,16 @@ ListViewWidget::ListViewWidget(ListModel* model, const std::vector<int>& column_
   }
 
   // Black on white; without the focus the selection looks like any other row.
+  // Every colour of the rows is the list's own, so a palette set on a parent
+  // (a group box, a theme) cannot recolour it; the selected row's white text
+  // on its highlight contrasts well above the usual 4.5 : 1 for text.
   QPalette colours = palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     colours.setColor(group, QPalette::Base, Qt::white);
+    colours.setColor(group, QPalette::AlternateBase, Qt::white);
     colours.setColor(group, QPalette::Text, Qt::black);
+    colours.setColor(group, QPalette::Highlight, kSelectedRowColour);
+    colours.setColor(group, QPalette::HighlightedText, Qt::white);
   }
   colours.setColor(QPalette::Inactive, QPalette::Highlight, Qt::white);
   colours.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
@@ -130,6 +137,17 @@ bool ListViewWidget::CellTextIsCut(int row, int column) {
   initViewItemOption(&option);
   option.rect = visualRect(index);
   return delegate_.TextIsCut(option, index);
+}
+
+void ListViewWidget::mouseMoveEvent(QMouseEvent* event) {
+  // The table view would drag the selection, and with it the focus, through
+  // every row crossed, raising the row event for each. Only a press moves the
+  // focus; moves without a button still reach the view for hovering.
+  if (event->buttons() != Qt::NoButton) {
+    event->accept();
+    return;
+  }
+  QTableView::mouseMoveEvent(event);
 }
 
 void ListViewWidget::focusInEvent(QFocusEvent* event) {

@@ -2,9 +2,11 @@
 // column headers, single whole-row selection, grid lines, black on white, a
 // thin sunken border, no sorting, the selection hidden while the list has no
 // focus, elided cells with tool tips for the cut ones, and a notification
-// each time a row's focus goes from off to on.
+// each time a row's focus goes from off to on. A press focuses the row under
+// it; moving the mouse with a button held changes nothing.
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
@@ -27,6 +29,9 @@ class CellDelegate : public QStyledItemDelegate {
 
 class ListViewWidget : public QTableView {
  public:
+  // The selected row's background while the list has the focus (its text is white).
+  static constexpr QColor kSelectedRowColour{0, 84, 166};
+
   ListViewWidget(ListModel* model, const std::vector<int>& column_widths, QWidget* parent);
 
   // Called with the row whose focus went from off to on: not for a click on
@@ -42,6 +47,7 @@ class ListViewWidget : public QTableView {
   bool event(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   // While the view handles an input event the focus moves before the

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/gbk_qt.h"
+#include "ui/unit_accessibility.h"
 
 namespace ui {
 
@@ -57,7 +58,10 @@ void LabelUnit::SetWidgetText(const QString& text) {
 }
 
 QWidget* GroupBoxUnit::CreateWidget(QWidget* parent) {
-  return new QGroupBox(LiteralToQString(form().text), parent);
+  auto* group = new QGroupBox(LiteralToQString(form().text), parent);
+  // A grouping whose children leave out any unit hidden from screen readers.
+  SetAccessibleRole(group, QAccessible::Grouping);
+  return group;
 }
 QString GroupBoxUnit::WidgetText() const {
   return static_cast<QGroupBox*>(widget())->title();

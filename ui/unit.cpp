@@ -1,6 +1,7 @@
 #include "ui/unit.h"
 
 #include "runtime/blocks.h"
+#include "ui/gbk_qt.h"
 #include "ui/window_registry.h"
 
 namespace ui {
@@ -17,6 +18,10 @@ Unit::~Unit() = default;
 
 void Unit::Create(QWidget* parent) {
   QWidget* widget = CreateWidget(parent);
+  if (*form_.accessible_name) widget->setAccessibleName(LiteralToQString(form_.accessible_name));
+  if (*form_.accessible_description) {
+    widget->setAccessibleDescription(LiteralToQString(form_.accessible_description));
+  }
   widget->setGeometry(left_, top_, width_, height_);
   widget->setVisible(visible_);
   widget->setEnabled(!disabled_);

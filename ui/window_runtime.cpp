@@ -1,6 +1,7 @@
 #include "ui/window_runtime.h"
 
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -23,6 +24,16 @@ bool EnvironmentNames(const char* variable) {
   return !qEnvironmentVariableIsEmpty(variable);
 }
 
+// Whether the X server that DISPLAY names answers. Qt's X11 platform aborts the
+// process when it cannot connect, so the connection is tried here first.
+bool XServerReachable() {
+  if (!EnvironmentNames("DISPLAY")) return false;
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool reachable = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);  // also frees a connection in its error state
+  return reachable;
+}
+
 void ShowBoxHere(const std::string& gbk_text, const std::string& gbk_caption) {
   // The runtime's text breaks lines with CR LF; Qt wants plain line feeds.
   QString text = GbkToQString(gbk_text);
@@ -35,8 +46,15 @@ void ShowBoxHere(const std::string& gbk_text, const std::string& gbk_caption) {
 }  // namespace
 
 bool DisplayAvailable() {
-  return EnvironmentNames("QT_QPA_PLATFORM") || EnvironmentNames("DISPLAY") ||
-         EnvironmentNames("WAYLAND_DISPLAY");
+  // The platform Qt will load: the first one QT_QPA_PLATFORM names (before any
+  // ":options" or ";fallback"), else its default, the X11 one.
+  QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  platform.truncate(platform.indexOf(';') < 0 ? platform.size() : platform.indexOf(';'));
+  platform.truncate(platform.indexOf(':') < 0 ? platform.size() : platform.indexOf(':'));
+  platform = platform.trimmed();
+  if (platform.isEmpty() || platform == "xcb") return XServerReachable();
+  if (platform.startsWith("wayland")) return EnvironmentNames("WAYLAND_DISPLAY");
+  return true;  // offscreen, minimal and the like need no display
 }
 
 void InstallWindowRuntime() {

@@ -8,9 +8,11 @@
 
 namespace ui {
 
-// Whether a window system can be reached: a display or Wayland socket is
-// named, or QT_QPA_PLATFORM chooses a platform (offscreen included). Without
-// one, creating the application object would abort the process.
+// Whether the window system that Qt would use can be reached: the X server
+// DISPLAY names answers (Qt's default platform, or QT_QPA_PLATFORM=xcb), a
+// Wayland display is named for the Wayland platform, or QT_QPA_PLATFORM
+// chooses one that needs no display (offscreen). Without one, creating the
+// application object would abort the process.
 bool DisplayAvailable();
 
 // Installs the error box, the pump and the shutdown step. Once, on the window

@@ -1,13 +1,23 @@
 // The viewer's main window as loaded from its form: layout, texts, list
-// columns, the creation handler's theme, and the import handler.
+// columns, the creation handler's theme, the import handler, and what a
+// screen reader sees of it.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
+#include <QCoreApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 #include "app/main_form.h"
 #include "app/main_handlers.h"
@@ -16,6 +26,8 @@
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
 #include "ui/list_view_widget.h"
+#include "ui/standard_units.h"
+#include "ui/unit_properties.h"
 #include "ui/window_registry.h"
 
 namespace {
@@ -35,6 +47,10 @@ class MainWindowTest : public ::testing::Test {
   static QWidget* widget(int32_t unit) {
     return ui::FindLoadedWindow(app::kMainWindow)->FindUnit(unit)->widget();
   }
+  static QAccessibleInterface* Interface(QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget);
+  }
+  static QString Name(QWidget* widget) { return Interface(widget)->text(QAccessible::Name); }
 };
 
 QString TextOf(QWidget* widget) {
@@ -45,9 +61,17 @@ QString TextOf(QWidget* widget) {
   return {};
 }
 
+// Framed, the outer frame is 679 x 429 at (50, 50); unframed, the client area
+// is. The suite runs once with the offscreen platform's frame and once with a
+// platform configuration that has none (see CMakeLists.txt).
 TEST_F(MainWindowTest, WindowOpensAtItsPlaceWithItsSizeAndCaption) {
-  EXPECT_EQ(window()->pos(), QPoint(50, 50));
-  EXPECT_EQ(window()->size(), QSize(679, 429));
+  const bool frameless = qEnvironmentVariable("QT_QPA_PLATFORM").contains("no_frame.json");
+  const QMargins frame = window()->windowHandle()->frameMargins();
+  EXPECT_EQ(frame.isNull(), frameless);
+  EXPECT_EQ(window()->frameGeometry(), QRect(50, 50, 679, 429));
+  EXPECT_EQ(window()->geometry(),
+            QRect(50 + frame.left(), 50 + frame.top(), 679 - frame.left() - frame.right(),
+                  429 - frame.top() - frame.bottom()));
   EXPECT_EQ(window()->windowTitle(), QString::fromUtf8("股票行情"));
 }
 
@@ -144,6 +168,55 @@ TEST_F(MainWindowTest, CreationSwitchedTheThemeOnForTheStandardControls) {
   EXPECT_FALSE(ui::ThemeHolds(widget(app::unit::Label(1))));
 }
 
+// WCAG relative luminance of an sRGB colour, and the contrast of two colours.
+double Luminance(QColor colour) {
+  auto linear = [](int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red()) + 0.7152 * linear(colour.green()) +
+         0.0722 * linear(colour.blue());
+}
+double Contrast(QColor a, QColor b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The watch list sits in a group box that the theme takes over; its selected
+// row must look the same with the theme on and off, and stay readable.
+TEST_F(MainWindowTest, TheThemeLeavesTheSelectedRowAsTheListDrawsIt) {
+  auto* edit = static_cast<QLineEdit*>(widget(app::unit::CodeBox));
+  edit->setText(QStringLiteral("600000"));
+  QTest::mouseClick(widget(app::unit::ImportButton), Qt::LeftButton);
+  auto* list = static_cast<ui::ListViewWidget*>(widget(app::unit::WatchList));
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  const QRect code_cell = list->visualRect(list->model()->index(0, 0));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, code_cell.center());
+  ASSERT_TRUE(list->hasFocus());
+  ASSERT_EQ(list->FirstSelectedRow(), 0);
+  const QRect row = code_cell.united(list->visualRect(list->model()->index(0, 5)));
+
+  ASSERT_EQ(ui::ActiveThemeScheme(), 3);
+  const QImage themed = list->viewport()->grab(row).toImage();
+  ui::ControlTheme(0);
+  QCoreApplication::processEvents();
+  const QImage plain = list->viewport()->grab(row).toImage();
+  EXPECT_TRUE(themed == plain) << "the theme changed the selected row's pixels";
+
+  // The highlight is read inside the empty last cell; the text colour is the
+  // code's pixel that stands out most from it.
+  const QPoint empty = list->visualRect(list->model()->index(0, 5)).center() - row.topLeft();
+  const QColor highlight = themed.pixelColor(empty);
+  double best = 1;
+  for (int y = 0; y < code_cell.height(); ++y) {
+    for (int x = 0; x < code_cell.width(); ++x) {
+      best = std::max(best, Contrast(highlight, themed.pixelColor(x, y)));
+    }
+  }
+  EXPECT_GE(best, 4.5) << "selected text on " << highlight.name().toStdString();
+}
+
 TEST_F(MainWindowTest, ImportAppendsOneRowHoldingTheCodeAsTyped) {
   auto* edit = static_cast<QLineEdit*>(widget(app::unit::CodeBox));
   QWidget* import = widget(app::unit::ImportButton);
@@ -167,6 +240,82 @@ TEST_F(MainWindowTest, ImportLeavesTheEditBoxAsItWas) {
   edit->setText(QStringLiteral("000001"));
   QTest::mouseClick(widget(app::unit::ImportButton), Qt::LeftButton);
   EXPECT_EQ(edit->text(), QStringLiteral("000001"));
+}
+
+// --- what a screen reader sees, through Qt's accessibility interfaces ---
+
+// Every object reached by walking the tree down from `node`.
+void Collect(QAccessibleInterface* node, std::set<QObject*>& reached) {
+  reached.insert(node->object());
+  for (int i = 0; i < node->childCount(); ++i) {
+    QAccessibleInterface* child = node->child(i);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(node->indexOfChild(child), i);
+    EXPECT_EQ(child->parent()->object(), node->object());
+    Collect(child, reached);
+  }
+}
+
+TEST_F(MainWindowTest, RolesAndNames) {
+  // Window is the role screen readers present as a frame (not a filler).
+  const std::tuple<QWidget*, QAccessible::Role, const char*> expected[] = {
+      {window(), QAccessible::Window, "股票行情"},
+      {widget(app::unit::CodeBox), QAccessible::EditableText, "股票代码"},
+      {widget(app::unit::WatchList), QAccessible::Table, "自选股"},
+      {widget(app::unit::ChartBox), QAccessible::Graphic, "走势图"},
+      {widget(app::unit::BookGroup), QAccessible::Grouping, "五档盘口"},
+  };
+  for (const auto& [control, role, name] : expected) {
+    EXPECT_EQ(Interface(control)->role(), role) << name;
+    EXPECT_EQ(Name(control), QString::fromUtf8(name));
+  }
+}
+
+TEST_F(MainWindowTest, LabelsReadTheirShownTextAndValueLabelsTheirLevel) {
+  // First values (price) of sell 5..1 and buy 1..5, then the second values (size).
+  const char* levels[] = {"卖5", "卖4", "卖3", "卖2", "卖1", "买1", "买2", "买3", "买4", "买5"};
+  for (int number :
+       {15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36}) {
+    const bool price = number <= 24;
+    QAccessibleInterface* label = Interface(widget(app::unit::Label(number)));
+    EXPECT_EQ(label->role(), QAccessible::StaticText);
+    EXPECT_EQ(label->text(QAccessible::Description),
+              QString::fromUtf8(levels[number - (price ? 15 : 27)]) +
+                  QString::fromUtf8(price ? " 价格" : " 数量"));
+  }
+  const ui::LoadedWindow* loaded = ui::FindLoadedWindow(app::kMainWindow);
+  for (const auto& unit : loaded->units) {
+    if (auto* label = qobject_cast<QLabel*>(unit->widget())) {
+      SCOPED_TRACE(unit->form().name);
+      EXPECT_EQ(Name(label), label->text());
+    }
+  }
+  // A written value is what the name reads from then on.
+  ui::WriteUnitText(app::LabelRef(20), ui::property::Text, "10.52");
+  EXPECT_EQ(Name(widget(app::unit::Label(20))), QStringLiteral("10.52"));
+  EXPECT_EQ(Interface(widget(app::unit::Label(20)))->text(QAccessible::Description),
+            QString::fromUtf8("买1 价格"));
+}
+
+TEST_F(MainWindowTest, TheTemplateObjectIsLeftOutOfTheTree) {
+  std::set<QObject*> reached;
+  Collect(Interface(window()), reached);
+  EXPECT_EQ(reached.count(widget(app::unit::ChartObject)), 0u);
+  for (const auto& unit : ui::FindLoadedWindow(app::kMainWindow)->units) {
+    if (unit->id() == app::unit::ChartObject) continue;
+    EXPECT_EQ(reached.count(unit->widget()), 1u) << unit->form().name;
+  }
+}
+
+TEST_F(MainWindowTest, TabMovesThroughButtonEditBoxAndList) {
+  window()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window()));
+  widget(app::unit::ImportButton)->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), widget(app::unit::ImportButton));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widget(app::unit::CodeBox));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), widget(app::unit::WatchList));
 }
 
 TEST(MainForm, EachEventRunsItsHandler) {

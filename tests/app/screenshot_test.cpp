@@ -29,7 +29,8 @@ TEST(Screenshot, MainWindow) {
   }
 
   const QPixmap picture = window->grab();
-  EXPECT_EQ(picture.size(), QSize(679, 429));
+  EXPECT_EQ(window->frameGeometry().size(), QSize(679, 429));
+  EXPECT_EQ(picture.size(), window->size());
   const QString build_copy = QDir(QStringLiteral(QUOTEVIEW_BUILD_DIR)).filePath("main_window.png");
   EXPECT_TRUE(picture.save(build_copy));
   const QString folder = qEnvironmentVariable("QUOTEVIEW_SCREENSHOT_DIR");

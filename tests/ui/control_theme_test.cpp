@@ -240,6 +240,15 @@ TEST_F(ControlThemeTest, AThreadWithoutWindowsTakesOverNothing) {
   EXPECT_FALSE(ui::ThemeHolds(push_));
 }
 
+// A style given as a text is no number: the program ends rather than taking
+// the low bits of a pointer as the style.
+TEST(ControlThemeDeathTest, AStyleThatIsNoNumberIsFatal) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  rt::ValueRecord result, args[] = {rt::ValueRecord::Text("3")};
+  EXPECT_EXIT(ui::cmd::ControlTheme(&result, 1, args), testing::ExitedWithCode(255),
+              "欲转换数据类型不是数值");
+}
+
 }  // namespace
 
 #include "control_theme_test.moc"

@@ -2,8 +2,10 @@
 // calls from other threads, and the row-focus event rule.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -184,6 +186,39 @@ TEST_F(ListViewTest, ClickingAnotherRowRaisesTheEventButNotTheFocusedOne) {
   ClickCell(0, 2);
   EXPECT_EQ(events.row_focused, 1) << "another column of the same row";
   ClickCell(2, 1);
+  EXPECT_EQ(events.row_focused, 2);
+  EXPECT_EQ(events.first_selected_at_focus, 2);
+}
+
+// A drag with the button held crosses rows 1 and 2 and ends outside the list;
+// only the press moves the focus, so one event is raised and row 0 keeps it.
+TEST_F(ListViewTest, DraggingWithTheButtonHeldLeavesTheFocusOnThePressedRow) {
+  AddRows(3);
+  QWidget* viewport = view()->viewport();
+  auto centre = [&](int row) {
+    return view()->visualRect(view()->model()->index(row, 1)).center();
+  };
+  auto send_move = [&](QPoint to) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), viewport->mapToGlobal(QPointF(to)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+  };
+  QTest::mousePress(viewport, Qt::LeftButton, {}, centre(0));
+  EXPECT_EQ(events.row_focused, 1);
+  EXPECT_EQ(view()->currentIndex().row(), 0);
+  for (int row : {1, 2}) {
+    send_move(centre(row));
+    EXPECT_EQ(view()->currentIndex().row(), 0) << "moved over row " << row;
+  }
+  send_move(QPoint(centre(2).x(), viewport->height() + 30));  // past the last row
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre(2));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(events.row_focused, 1);
+  EXPECT_EQ(view()->currentIndex().row(), 0);
+  EXPECT_EQ(ui::ReadUnitInt(kList, ui::property::FirstSelectedRow), 0);
+
+  // A fresh press still moves the focus to the row under it.
+  QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(2));
   EXPECT_EQ(events.row_focused, 2);
   EXPECT_EQ(events.first_selected_at_focus, 2);
 }
