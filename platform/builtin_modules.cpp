@@ -33,6 +33,20 @@ const ModuleExport kOle32[] = {
 };
 const ModuleExport kWinHttp[] = {
     QV_EXPORT(WinHttpCheckPlatform, 1),
+    QV_EXPORT(WinHttpCrackUrl, 2),
+    QV_EXPORT(WinHttpOpen, 3),
+    QV_EXPORT(WinHttpConnect, 4),
+    QV_EXPORT(WinHttpOpenRequest, 5),
+    QV_EXPORT(WinHttpSetTimeouts, 6),
+    QV_EXPORT(WinHttpSetCredentials, 7),
+    QV_EXPORT(WinHttpCloseHandle, 8),
+    QV_EXPORT(WinHttpSetOption, 9),
+    QV_EXPORT(WinHttpAddRequestHeaders, 10),
+    QV_EXPORT(WinHttpSendRequest, 11),
+    QV_EXPORT(WinHttpReceiveResponse, 12),
+    QV_EXPORT(WinHttpQueryDataAvailable, 13),
+    QV_EXPORT(WinHttpReadData, 14),
+    QV_EXPORT(WinHttpQueryHeaders, 15),
 };
 
 #undef QV_EXPORT
