@@ -8,6 +8,7 @@
 #include "platform/ole32.h"
 #include "platform/user32.h"
 #include "platform/winhttp.h"
+#include "platform/wininet.h"
 
 namespace platform {
 namespace {
@@ -48,6 +49,18 @@ const ModuleExport kWinHttp[] = {
     QV_EXPORT(WinHttpReadData, 14),
     QV_EXPORT(WinHttpQueryHeaders, 15),
 };
+const ModuleExport kWinInet[] = {
+    QV_EXPORT(InternetOpenA, 1),
+    QV_EXPORT(InternetConnectA, 2),
+    QV_EXPORT(InternetSetOptionA, 3),
+    QV_EXPORT(HttpOpenRequestA, 4),
+    QV_EXPORT(HttpSendRequestA, 5),
+    QV_EXPORT(HttpQueryInfoA, 6),
+    QV_EXPORT(InternetReadFile, 7),
+    QV_EXPORT(InternetCloseHandle, 8),
+    QV_EXPORT(InternetCanonicalizeUrlA, 9),
+    QV_EXPORT(InternetCrackUrlA, 10),
+};
 
 #undef QV_EXPORT
 
@@ -55,7 +68,7 @@ const BuiltinModule kModules[] = {
     {"kernel32.dll", kKernel32}, {"user32.dll", kUser32}, {"gdi32.dll", {}},
     {"advapi32.dll", {}},        {"mpr.dll", {}},         {"shell32.dll", {}},
     {"ole32.dll", kOle32},       {"oleaut32.dll", {}},    {"winhttp.dll", kWinHttp},
-    {"wininet.dll", {}},
+    {"wininet.dll", kWinInet},
 };
 
 }  // namespace

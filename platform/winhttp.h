@@ -2,16 +2,11 @@
 // platform's signatures and the numbers callers pass. Texts are UTF-16.
 #pragma once
 
+#include "platform/internet_types.h"
 #include "platform/win32_types.h"
-
-using HINTERNET = void*;
-using INTERNET_PORT = WORD;
-using INTERNET_SCHEME = int;
 
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTP = 1;
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTPS = 2;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
 
 inline constexpr DWORD WINHTTP_ACCESS_TYPE_DEFAULT_PROXY = 0;
 inline constexpr DWORD WINHTTP_ACCESS_TYPE_NO_PROXY = 1;
