@@ -213,7 +213,9 @@ void Transfer::Begin(const HopRequest& hop) {
 
 void Transfer::Cancel() {
   cancelled_.store(true);
-  curl_multi_wakeup(multi_);
+  // A wait sets `waiting_` before it looks at `cancelled_`, so either it sees
+  // the cancel or the cancel sees it; closing an idle request costs no wake-up.
+  if (waiting_.load()) curl_multi_wakeup(multi_);
 }
 
 void Transfer::Fail(Failure failure) {
@@ -283,6 +285,11 @@ Failure Transfer::Classify() const {
 template <class Ready>
 bool Transfer::Drive(Ready ready, const WaitLimits& limits) {
   if (failure_ != Failure::kNone) return false;
+  waiting_.store(true);
+  struct Done {
+    std::atomic<bool>& waiting;
+    ~Done() { waiting.store(false); }
+  } done{waiting_};
   Clock::time_point idle_since = Clock::now();
   uint64_t seen = activity_;
   for (;;) {
@@ -358,6 +365,28 @@ size_t Transfer::Read(void* destination, size_t size) {
   return count;
 }
 
+bool Transfer::ReadSome(void* destination, size_t size, const WaitLimits& limits, size_t* read) {
+  *read = 0;
+  if (size == 0 || Available() > 0 || AtEnd()) {
+    *read = Read(destination, size);
+    return true;
+  }
+  direct_ = static_cast<char*>(destination);
+  direct_size_ = size;
+  direct_filled_ = 0;
+  bool ready = Drive(
+      [this] {
+        return direct_filled_ > 0 || Available() > 0 || (finished_ && result_ == CURLE_OK);
+      },
+      limits);
+  size_t filled = direct_filled_;
+  direct_ = nullptr;
+  direct_size_ = direct_filled_ = 0;
+  if (!ready) return false;
+  *read = filled + Read(static_cast<char*>(destination) + filled, size - filled);
+  return true;
+}
+
 size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
   auto* transfer = static_cast<Transfer*>(self);
   size_t length = size * count;
@@ -396,12 +425,19 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
 size_t Transfer::OnBody(char* data, size_t size, size_t count, void* self) {
   auto* transfer = static_cast<Transfer*>(self);
   size_t length = size * count;
-  if (transfer->Available() >= kBufferHighWater) {
+  size_t direct = std::min(length, transfer->direct_size_ - transfer->direct_filled_);
+  // Once part of a delivery is taken it cannot be handed back with a pause;
+  // the rest of it is buffered whatever the buffer holds.
+  if (direct == 0 && transfer->Available() >= kBufferHighWater) {
     transfer->paused_ = true;
     return CURL_WRITEFUNC_PAUSE;
   }
   ++transfer->activity_;
-  transfer->buffer_.append(data, length);
+  if (direct > 0) {
+    std::memcpy(transfer->direct_ + transfer->direct_filled_, data, direct);
+    transfer->direct_filled_ += direct;
+  }
+  transfer->buffer_.append(data + direct, length - direct);
   return length;
 }
 

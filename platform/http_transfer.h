@@ -100,7 +100,13 @@ class Transfer {
 
   const ResponseHead& head() const { return head_; }
   size_t Available() const { return buffer_.size() - read_position_; }
+  // Takes up to `size` buffered bytes without waiting.
   size_t Read(void* destination, size_t size);
+  // Takes up to `size` bytes, waiting for some when none are buffered; what
+  // arrives during the wait goes straight into `destination`, so a reader with
+  // room for the body receives it without a copy through the buffer. *read is
+  // 0 at the end of the body; false when the transfer failed.
+  bool ReadSome(void* destination, size_t size, const WaitLimits& limits, size_t* read);
   // The body has ended cleanly and every byte has been read.
   bool AtEnd() const { return finished_ && result_ == CURLE_OK && Available() == 0; }
   Failure failure() const { return failure_; }
@@ -128,6 +134,7 @@ class Transfer {
   curl_slist* header_list_ = nullptr;
   curl_slist* resolve_list_ = nullptr;
   std::atomic<bool> cancelled_{false};
+  std::atomic<bool> waiting_{false};  // a wait is running: a cancel must wake it
 
   const unsigned char* body_ = nullptr;
   size_t body_size_ = 0;
@@ -145,6 +152,9 @@ class Transfer {
   ResponseHead head_;
   std::string buffer_;
   size_t read_position_ = 0;
+  char* direct_ = nullptr;  // a waiting reader's room, filled before the buffer
+  size_t direct_size_ = 0;
+  size_t direct_filled_ = 0;
 };
 
 }  // namespace platform::net

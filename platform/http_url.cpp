@@ -112,7 +112,7 @@ bool ResolveLocation(const HttpUrl& base, std::string_view location, HttpUrl* ne
     }
   }
   result.target = EscapeTarget(result.target, EscapeSet::kSpaceAndControl);
-  if (result.target.empty() || result.target[0] != '/') result.target.insert(0, "/");
+  if (result.target.empty() || result.target[0] != '/') result.target = "/" + result.target;
   *next = std::move(result);
   return true;
 }

@@ -106,7 +106,7 @@ HINTERNET WinHttpOpenRequest(HINTERNET connection, LPCWSTR verb, LPCWSTR object_
   request->verb = verb && *verb ? platform::net::WideToBytes(Wide(verb), CP_UTF8) : "GET";
   if (!IsVerb(request->verb)) return FailHandle(ERROR_INVALID_PARAMETER);
   std::string object = platform::net::WideToBytes(Wide(object_name), CP_UTF8);
-  if (object.empty() || object[0] != '/') object.insert(0, "/");
+  if (object.empty() || object[0] != '/') object = "/" + object;
   request->target = platform::net::EscapeTarget(
       object, flags & WINHTTP_FLAG_ESCAPE_DISABLE ? platform::net::EscapeSet::kSpaceAndControl
                                                   : platform::net::EscapeSet::kUnsafe);

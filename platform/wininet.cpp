@@ -204,7 +204,7 @@ HINTERNET HttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR object_name
     return FailHandle(ERROR_INVALID_PARAMETER);
   }
   std::string object = Text(object_name);
-  if (object.empty() || object[0] != '/') object.insert(0, "/");
+  if (object.empty() || object[0] != '/') object = "/" + object;
   request->target = platform::net::EscapeTarget(object, platform::net::EscapeSet::kSpaceAndControl);
   request->http10 = Text(version) == "HTTP/1.0";
   request->flags = flags;
@@ -344,11 +344,11 @@ BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytes_to_read, LPDWOR
   std::lock_guard lock(object->mutex);
   if (object->state != Request::State::kSent) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
   auto& transfer = object->exchange.transfer();
-  if (bytes_to_read == 0) return Succeed();
-  if (transfer.Available() == 0 && !transfer.AtEnd() && !transfer.WaitData(LimitsOf(*object))) {
+  size_t read = 0;
+  if (!transfer.ReadSome(buffer, bytes_to_read, LimitsOf(*object), &read)) {
     return Fail(ErrorFor(transfer.failure()));
   }
-  *bytes_read = static_cast<DWORD>(transfer.Read(buffer, bytes_to_read));
+  *bytes_read = static_cast<DWORD>(read);
   return Succeed();
 }
 

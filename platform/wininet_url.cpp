@@ -52,7 +52,7 @@ bool Canonicalize(std::string_view url, bool encode, std::string* result) {
   rest.remove_prefix(authority_end);
   size_t query = rest.find('?');
   std::string path = platform::net::RemoveDotSegments(rest.substr(0, query));
-  if (path.empty()) path = "/";
+  if (path.empty()) path.push_back('/');
   if (encode) path = platform::net::EscapeTarget(path, platform::net::EscapeSet::kUnsafe);
   text += path;
   if (query != std::string_view::npos) text += rest.substr(query);

@@ -95,38 +95,39 @@ bool ParseInternetAddress(const char* address, InternetAddress* parsed) {
   auto part = [](const char* text, DWORD length) { return text ? std::string(text, length) : ""; };
   parsed->service = parts.nScheme == INET_SCHEME_HTTPS ? kServiceHttps : kServiceHttp;
   parsed->server = part(parts.lpszHostName, parts.dwHostNameLength);
-  parsed->object = part(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                   part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-  if (parsed->object.empty()) parsed->object = "/";
+  parsed->object = part(parts.lpszUrlPath, parts.dwUrlPathLength);
+  parsed->object.append(part(parts.lpszExtraInfo, parts.dwExtraInfoLength));
+  if (parsed->object.empty()) parsed->object.push_back('/');
   parsed->user = part(parts.lpszUserName, parts.dwUserNameLength);
   parsed->password = part(parts.lpszPassword, parts.dwPasswordLength);
   parsed->port = parts.nPort;
   return !parsed->server.empty();
 }
 
-// Reads the whole body straight into a growing ByteSet block, one chunk at a
-// time. Whatever arrived before a failing read is kept; a body too large for
-// a byte set yields nothing rather than a truncated picture.
+// Reads the whole body straight into a growing ByteSet block, at most one
+// chunk per read, so no second copy of the body is ever made. Whatever
+// arrived before a failing read is kept; a body too large for a byte set
+// yields nothing rather than a truncated picture.
 void* ReceiveBody(HINTERNET request, int32_t chunk) {
   constexpr size_t kHeader = 8;
   void* block = nullptr;
   size_t count = 0, capacity = 0;
   for (;;) {
-    if (capacity - count < static_cast<size_t>(chunk)) {
+    if (count == capacity) {
+      // The first block is one chunk: with a known length it holds the
+      // whole body and its final zero-length read.
       size_t wanted = std::max(capacity * 2, count + static_cast<size_t>(chunk));
-      if (kHeader + wanted > kMaxBlockSize) {
-        wanted = kMaxBlockSize - kHeader;
-        if (wanted - count < static_cast<size_t>(chunk)) {
-          RtFree(block);
-          return nullptr;
-        }
+      wanted = std::min(wanted, kMaxBlockSize - kHeader);
+      if (wanted == count) {
+        RtFree(block);
+        return nullptr;
       }
       block = RtReallocSize(block, kHeader + wanted);
       capacity = wanted;
     }
     DWORD read = 0;
-    if (!InternetReadFile(request, static_cast<char*>(block) + kHeader + count,
-                          static_cast<DWORD>(chunk), &read) ||
+    DWORD room = static_cast<DWORD>(std::min(capacity - count, static_cast<size_t>(chunk)));
+    if (!InternetReadFile(request, static_cast<char*>(block) + kHeader + count, room, &read) ||
         read == 0) {
       break;
     }
