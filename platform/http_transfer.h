@@ -108,7 +108,9 @@ class Transfer {
   // 0 at the end of the body; false when the transfer failed.
   bool ReadSome(void* destination, size_t size, const WaitLimits& limits, size_t* read);
   // The body has ended cleanly and every byte has been read.
-  bool AtEnd() const { return finished_ && result_ == CURLE_OK && Available() == 0; }
+  bool AtEnd() const {
+    return failure_ == Failure::kNone && finished_ && result_ == CURLE_OK && Available() == 0;
+  }
   Failure failure() const { return failure_; }
 
   // Any thread: the running or next wait fails with kCancelled.

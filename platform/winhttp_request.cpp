@@ -87,14 +87,16 @@ BOOL ApplyHeaders(Request& request, LPCWSTR headers, DWORD length, DWORD modifie
   return Succeed();
 }
 
-// Waits until body bytes are buffered or the body ended; false with the error set.
-BOOL WaitForData(Request& request) {
-  auto& transfer = request.exchange.transfer();
-  if (transfer.Available() > 0 || transfer.AtEnd()) return TRUE;
+WaitLimits DataLimits(const Request& request) {
   WaitLimits limits;
   limits.idle_ms = Milliseconds(request.timeouts.receive);
-  if (!transfer.WaitData(limits)) return Fail(platform::winhttp::ErrorFor(transfer.failure()));
-  return TRUE;
+  return limits;
+}
+
+// Waits until body bytes are buffered or the body ended; false on failure.
+bool WaitForData(Request& request) {
+  auto& transfer = request.exchange.transfer();
+  return transfer.Available() > 0 || transfer.AtEnd() || transfer.WaitData(DataLimits(request));
 }
 
 }  // namespace
@@ -176,10 +178,13 @@ BOOL WinHttpQueryDataAvailable(HINTERNET request, LPDWORD bytes_available) {
   if (!object) return FALSE;
   std::lock_guard lock(object->mutex);
   if (object->state != Request::State::kReceived) return Fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-  if (!WaitForData(*object)) return FALSE;
-  size_t available = object->exchange.transfer().Available();
-  if (bytes_available)
+  // A body that stalls or breaks off is reported by the read that follows,
+  // not here: the query then promises one byte and WinHttpReadData fails
+  // with the reason, so a reader never takes a broken body for a whole one.
+  size_t available = WaitForData(*object) ? object->exchange.transfer().Available() : 1;
+  if (bytes_available) {
     *bytes_available = static_cast<DWORD>(std::min<size_t>(available, UINT32_MAX));
+  }
   return Succeed();
 }
 
@@ -190,9 +195,12 @@ BOOL WinHttpReadData(HINTERNET request, LPVOID buffer, DWORD bytes_to_read, LPDW
   *bytes_read = 0;
   std::lock_guard lock(object->mutex);
   if (object->state != Request::State::kReceived) return Fail(ERROR_WINHTTP_INCORRECT_HANDLE_STATE);
-  if (bytes_to_read == 0) return Succeed();
-  if (!WaitForData(*object)) return FALSE;
-  *bytes_read = static_cast<DWORD>(object->exchange.transfer().Read(buffer, bytes_to_read));
+  auto& transfer = object->exchange.transfer();
+  size_t read = 0;
+  if (!transfer.ReadSome(buffer, bytes_to_read, DataLimits(*object), &read)) {
+    return Fail(platform::winhttp::ErrorFor(transfer.failure()));
+  }
+  *bytes_read = static_cast<DWORD>(read);
   return Succeed();
 }
 

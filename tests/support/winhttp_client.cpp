@@ -80,7 +80,7 @@ WinHttpResult RunWinHttp(const WinHttpCall& call) {
   if (!WinHttpReceiveResponse(request.get(), nullptr)) return fail("receive");
   for (;;) {
     DWORD available = 0;
-    if (!WinHttpQueryDataAvailable(request.get(), &available)) return fail("read");
+    if (!WinHttpQueryDataAvailable(request.get(), &available)) return fail("available");
     if (available == 0) break;
     std::vector<char> buffer(available);
     DWORD read = 0;

@@ -40,8 +40,8 @@ struct WinHttpCall {
 
 struct WinHttpResult {
   // The step that failed ("crack", "open", "connect", "request", "timeouts",
-  // "credentials", "option", "headers", "send", "receive", "read",
-  // "query"), or "" when all went through; `error` is its last error.
+  // "credentials", "option", "headers", "send", "receive", "available",
+  // "read", "query"), or "" when all went through; `error` is its last error.
   std::string failed_at;
   DWORD error = 0;
   std::string raw_headers;  // level 22, as code page 936 bytes
