@@ -110,6 +110,8 @@ void Transfer::Begin(const HopRequest& hop) {
   body_ = hop.body;
   body_size_ = hop.body ? hop.body_size : 0;
   upload_position_ = 0;
+  upload_rest_.clear();
+  rest_begin_ = 0;
   started_ = head_complete_ = header_overflow_ = paused_ = finished_ = false;
   result_ = CURLE_OK;
   failure_ = Failure::kNone;
@@ -411,6 +413,15 @@ size_t Transfer::OnHeader(char* data, size_t size, size_t count, void* self) {
     transfer->head_ = std::move(block);
     block = {};
     transfer->head_complete_ = true;
+    // The caller may let go of the body once the head is in; libcurl may
+    // still be sending it when the server answered early.
+    if (transfer->body_ && transfer->upload_position_ < transfer->body_size_) {
+      transfer->rest_begin_ = transfer->upload_position_;
+      transfer->upload_rest_.assign(
+          reinterpret_cast<const char*>(transfer->body_) + transfer->upload_position_,
+          transfer->body_size_ - transfer->upload_position_);
+      transfer->body_ = nullptr;
+    }
     return length;
   }
   block.size += length;
@@ -445,7 +456,11 @@ size_t Transfer::OnUpload(char* data, size_t size, size_t count, void* self) {
   auto* transfer = static_cast<Transfer*>(self);
   size_t length = std::min(size * count, transfer->body_size_ - transfer->upload_position_);
   if (length > 0) {
-    std::memcpy(data, transfer->body_ + transfer->upload_position_, length);
+    const char* source =
+        transfer->body_
+            ? reinterpret_cast<const char*>(transfer->body_) + transfer->upload_position_
+            : transfer->upload_rest_.data() + (transfer->upload_position_ - transfer->rest_begin_);
+    std::memcpy(data, source, length);
     transfer->upload_position_ += length;
     ++transfer->activity_;
   }
@@ -454,7 +469,8 @@ size_t Transfer::OnUpload(char* data, size_t size, size_t count, void* self) {
 
 int Transfer::OnSeek(void* self, curl_off_t offset, int origin) {
   auto* transfer = static_cast<Transfer*>(self);
-  if (origin != SEEK_SET || offset < 0 || static_cast<size_t>(offset) > transfer->body_size_) {
+  if (origin != SEEK_SET || offset < 0 || static_cast<size_t>(offset) > transfer->body_size_ ||
+      (!transfer->body_ && static_cast<size_t>(offset) < transfer->rest_begin_)) {
     return CURL_SEEKFUNC_CANTSEEK;
   }
   transfer->upload_position_ = static_cast<size_t>(offset);

@@ -29,7 +29,8 @@ struct HopRequest {
   HttpUrl url;
   std::string method = "GET";
   bool http10 = false;
-  // The body is borrowed: it must stay valid until the response has arrived.
+  // The body is borrowed until the final response head has arrived; whatever
+  // of it is still unsent then (a server that answers early) is copied.
   const unsigned char* body = nullptr;
   size_t body_size = 0;
   bool content_length = false;       // send Content-Length even for no body (POST, PUT)
@@ -138,9 +139,11 @@ class Transfer {
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> waiting_{false};  // a wait is running: a cancel must wake it
 
-  const unsigned char* body_ = nullptr;
+  const unsigned char* body_ = nullptr;  // null once the unsent rest is our own
   size_t body_size_ = 0;
   size_t upload_position_ = 0;
+  std::string upload_rest_;  // the unsent rest, from offset `rest_begin_`
+  size_t rest_begin_ = 0;
 
   uint64_t activity_ = 0;  // bumped by every byte of progress either way
   bool started_ = false;

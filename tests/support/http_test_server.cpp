@@ -167,7 +167,8 @@ ReceivedRequest HttpTestServer::LastRequest() const {
   return requests_.empty() ? ReceivedRequest{} : requests_.back();
 }
 
-RawSocketServer::RawSocketServer(Script script) : script_(std::move(script)) {
+RawSocketServer::RawSocketServer(Script script, bool read_body)
+    : script_(std::move(script)), read_body_(read_body) {
   listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int on = 1;
   setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -242,7 +243,9 @@ void RawSocketServer::Serve(int socket) {
       std::transform(head.begin(), head.end(), head.begin(),
                      [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
       size_t field = head.find("\r\ncontent-length:");
-      if (field != std::string::npos) body = std::strtoull(head.c_str() + field + 17, nullptr, 10);
+      if (field != std::string::npos && read_body_) {
+        body = std::strtoull(head.c_str() + field + 17, nullptr, 10);
+      }
       wanted = head_end + 4 + body;
     }
   }
@@ -257,6 +260,14 @@ void RawSocketServer::Serve(int socket) {
         ssize_t n = send(socket, step.bytes.data() + sent, step.bytes.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
+      }
+    } else if (step.kind == Step::Kind::kDrain) {
+      for (;;) {
+        pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) <= 0 || fds[1].revents ||
+            recv(socket, buffer, sizeof buffer, 0) <= 0) {
+          break;
+        }
       }
     } else if (step.kind == Step::Kind::kPause) {
       if (!Sleep(step.milliseconds)) break;

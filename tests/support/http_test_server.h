@@ -81,7 +81,7 @@ class HttpTestServer {
 class RawSocketServer {
  public:
   struct Step {
-    enum class Kind { kSend, kPause, kHold } kind;
+    enum class Kind { kSend, kPause, kHold, kDrain } kind;
     std::string bytes;
     int milliseconds = 0;
   };
@@ -90,9 +90,12 @@ class RawSocketServer {
   static Step Pause(int milliseconds) { return {Step::Kind::kPause, {}, milliseconds}; }
   // Keeps the connection open without a word until the server stops.
   static Step Hold() { return {Step::Kind::kHold, {}, 0}; }
+  // Reads and drops whatever the client still sends until it closes.
+  static Step Drain() { return {Step::Kind::kDrain, {}, 0}; }
 
-  // Every connection is closed when its script ends.
-  explicit RawSocketServer(Script script);
+  // Every connection is closed when its script ends. Without `read_body` the
+  // script starts as soon as the request head is in, leaving any body unread.
+  explicit RawSocketServer(Script script, bool read_body = true);
   ~RawSocketServer();
   RawSocketServer(const RawSocketServer&) = delete;
   RawSocketServer& operator=(const RawSocketServer&) = delete;
@@ -108,6 +111,7 @@ class RawSocketServer {
   bool Sleep(int milliseconds);  // false when the server is stopping
 
   Script script_;
+  bool read_body_ = true;
   int listener_ = -1;
   int port_ = 0;
   int wake_pipe_[2] = {-1, -1};
