@@ -3,11 +3,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "runtime/fetch_url.h"
 #include "runtime/platform_functions.h"
 
 namespace app {
 
 void EndProcess() {
+  rt::CloseInternetSession();
   rt::ReleasePlatformLibraries();
   std::fflush(nullptr);
   std::_Exit(0);

@@ -3,10 +3,10 @@
 
 namespace app {
 
-// Releases the platform libraries bound for the program and ends the process
-// at once with exit code 0. Refresh workers may still be running or waiting on
-// the list: they end with the process, which skips every destructor that could
-// wait for them.
+// Closes the shared internet session, releases the platform libraries bound
+// for the program and ends the process at once with exit code 0. Refresh
+// workers may still be running or waiting on the list: they end with the
+// process, which skips every destructor that could wait for them.
 [[noreturn]] void EndProcess();
 
 }  // namespace app

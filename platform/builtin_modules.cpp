@@ -8,6 +8,7 @@
 #include "platform/ole32.h"
 #include "platform/user32.h"
 #include "platform/winhttp.h"
+#include "platform/wininet.h"
 
 namespace platform {
 namespace {
@@ -33,6 +34,32 @@ const ModuleExport kOle32[] = {
 };
 const ModuleExport kWinHttp[] = {
     QV_EXPORT(WinHttpCheckPlatform, 1),
+    QV_EXPORT(WinHttpCrackUrl, 2),
+    QV_EXPORT(WinHttpOpen, 3),
+    QV_EXPORT(WinHttpConnect, 4),
+    QV_EXPORT(WinHttpOpenRequest, 5),
+    QV_EXPORT(WinHttpSetTimeouts, 6),
+    QV_EXPORT(WinHttpSetCredentials, 7),
+    QV_EXPORT(WinHttpCloseHandle, 8),
+    QV_EXPORT(WinHttpSetOption, 9),
+    QV_EXPORT(WinHttpAddRequestHeaders, 10),
+    QV_EXPORT(WinHttpSendRequest, 11),
+    QV_EXPORT(WinHttpReceiveResponse, 12),
+    QV_EXPORT(WinHttpQueryDataAvailable, 13),
+    QV_EXPORT(WinHttpReadData, 14),
+    QV_EXPORT(WinHttpQueryHeaders, 15),
+};
+const ModuleExport kWinInet[] = {
+    QV_EXPORT(InternetOpenA, 1),
+    QV_EXPORT(InternetConnectA, 2),
+    QV_EXPORT(InternetSetOptionA, 3),
+    QV_EXPORT(HttpOpenRequestA, 4),
+    QV_EXPORT(HttpSendRequestA, 5),
+    QV_EXPORT(HttpQueryInfoA, 6),
+    QV_EXPORT(InternetReadFile, 7),
+    QV_EXPORT(InternetCloseHandle, 8),
+    QV_EXPORT(InternetCanonicalizeUrlA, 9),
+    QV_EXPORT(InternetCrackUrlA, 10),
 };
 
 #undef QV_EXPORT
@@ -41,7 +68,7 @@ const BuiltinModule kModules[] = {
     {"kernel32.dll", kKernel32}, {"user32.dll", kUser32}, {"gdi32.dll", {}},
     {"advapi32.dll", {}},        {"mpr.dll", {}},         {"shell32.dll", {}},
     {"ole32.dll", kOle32},       {"oleaut32.dll", {}},    {"winhttp.dll", kWinHttp},
-    {"wininet.dll", {}},
+    {"wininet.dll", kWinInet},
 };
 
 }  // namespace

@@ -2,21 +2,19 @@
 // platform's signatures and the numbers callers pass. Texts are UTF-16.
 #pragma once
 
+#include "platform/internet_types.h"
 #include "platform/win32_types.h"
-
-using HINTERNET = void*;
-using INTERNET_PORT = WORD;
-using INTERNET_SCHEME = int;
 
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTP = 1;
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTPS = 2;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTP_PORT = 80;
-inline constexpr INTERNET_PORT INTERNET_DEFAULT_HTTPS_PORT = 443;
 
 inline constexpr DWORD WINHTTP_ACCESS_TYPE_DEFAULT_PROXY = 0;
 inline constexpr DWORD WINHTTP_ACCESS_TYPE_NO_PROXY = 1;
 inline constexpr DWORD WINHTTP_ACCESS_TYPE_NAMED_PROXY = 3;
+inline constexpr DWORD WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY = 4;
+inline constexpr DWORD WINHTTP_FLAG_ASYNC = 0x10000000;
 inline constexpr DWORD WINHTTP_FLAG_SECURE = 0x00800000;
+inline constexpr DWORD WINHTTP_FLAG_ESCAPE_DISABLE = 0x00000040;
 
 inline constexpr DWORD WINHTTP_OPTION_DISABLE_FEATURE = 63;
 inline constexpr DWORD WINHTTP_OPTION_ENABLE_FEATURE = 79;
@@ -29,6 +27,8 @@ inline constexpr DWORD WINHTTP_ENABLE_SSL_REVOCATION = 1;
 inline constexpr DWORD WINHTTP_ADDREQ_FLAG_ADD_IF_NEW = 0x10000000;
 inline constexpr DWORD WINHTTP_ADDREQ_FLAG_ADD = 0x20000000;
 inline constexpr DWORD WINHTTP_ADDREQ_FLAG_REPLACE = 0x80000000;
+inline constexpr DWORD WINHTTP_ADDREQ_FLAG_COALESCE_WITH_COMMA = 0x40000000;
+inline constexpr DWORD WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON = 0x01000000;
 
 inline constexpr DWORD WINHTTP_QUERY_RAW_HEADERS = 21;
 inline constexpr DWORD WINHTTP_QUERY_RAW_HEADERS_CRLF = 22;
@@ -41,6 +41,8 @@ inline constexpr DWORD ERROR_WINHTTP_TIMEOUT = 12002;
 inline constexpr DWORD ERROR_WINHTTP_INVALID_URL = 12005;
 inline constexpr DWORD ERROR_WINHTTP_UNRECOGNIZED_SCHEME = 12006;
 inline constexpr DWORD ERROR_WINHTTP_NAME_NOT_RESOLVED = 12007;
+inline constexpr DWORD ERROR_WINHTTP_INVALID_OPTION = 12009;
+inline constexpr DWORD ERROR_WINHTTP_OPERATION_CANCELLED = 12017;
 inline constexpr DWORD ERROR_WINHTTP_INCORRECT_HANDLE_TYPE = 12018;
 inline constexpr DWORD ERROR_WINHTTP_INCORRECT_HANDLE_STATE = 12019;
 inline constexpr DWORD ERROR_WINHTTP_CANNOT_CONNECT = 12029;
@@ -48,11 +50,14 @@ inline constexpr DWORD ERROR_WINHTTP_CONNECTION_ERROR = 12030;
 inline constexpr DWORD ERROR_WINHTTP_HEADER_NOT_FOUND = 12150;
 inline constexpr DWORD ERROR_WINHTTP_INVALID_SERVER_RESPONSE = 12152;
 inline constexpr DWORD ERROR_WINHTTP_INVALID_HEADER = 12153;
+inline constexpr DWORD ERROR_WINHTTP_HEADER_ALREADY_EXISTS = 12155;
 inline constexpr DWORD ERROR_WINHTTP_REDIRECT_FAILED = 12156;
 inline constexpr DWORD ERROR_WINHTTP_SECURE_FAILURE = 12175;
+inline constexpr DWORD ERROR_WINHTTP_HEADER_SIZE_OVERFLOW = 12183;
 
-// The parts of a URL as WinHttpCrackUrl reports them; with a null pointer and a
-// non-zero length a part points into the URL itself.
+// The parts of a URL as WinHttpCrackUrl reports them. A part whose length is 0
+// is not asked for; with a null pointer and a non-zero length the part points
+// into the URL itself; with a buffer and its size in units it is copied there.
 struct URL_COMPONENTS {
   DWORD dwStructSize;
   LPWSTR lpszScheme;

@@ -43,15 +43,35 @@ FARPROC Address(Fn* function) {
   return reinterpret_cast<FARPROC>(function);
 }
 
-TEST(PlatformFunctionsTest, ProgramEntriesBindToTheirFunctions) {
-  EXPECT_EQ(BindPlatformFunction(rt::kCreateThread), Address(&CreateThread));
-  EXPECT_EQ(BindPlatformFunction(rt::kWinHttpCheckPlatform), Address(&WinHttpCheckPlatform));
-  EXPECT_EQ(BindPlatformFunction(rt::kCoInitialize), Address(&CoInitialize));
-  EXPECT_EQ(BindPlatformFunction(rt::kCoUninitialize), Address(&CoUninitialize));
-  EXPECT_EQ(BindPlatformFunction(rt::kMultiByteToWideChar), Address(&MultiByteToWideChar));
-  EXPECT_EQ(BindPlatformFunction(rt::kWideCharToMultiByteSize), Address(&WideCharToMultiByte));
-  EXPECT_EQ(BindPlatformFunction(rt::kWideCharToMultiByte), Address(&WideCharToMultiByte));
-  EXPECT_NE(rt::ProgramBinding(rt::kWideCharToMultiByte).module.load(), nullptr);
+TEST(PlatformFunctionsTest, EveryProgramEntryBindsToTheExportItsRowNames) {
+  const FARPROC expected[rt::kPlatformFunctionCount] = {
+      Address(&CreateThread),
+      Address(&WinHttpCheckPlatform),
+      Address(&WinHttpCrackUrl),
+      Address(&WinHttpOpen),
+      Address(&WinHttpConnect),
+      Address(&WinHttpOpenRequest),
+      Address(&WinHttpSetTimeouts),
+      Address(&WinHttpSetCredentials),
+      Address(&WinHttpCloseHandle),
+      Address(&WinHttpSetOption),
+      Address(&WinHttpAddRequestHeaders),
+      Address(&WinHttpSendRequest),
+      Address(&WinHttpReceiveResponse),
+      Address(&WinHttpQueryDataAvailable),
+      Address(&WinHttpReadData),
+      Address(&WinHttpQueryHeaders),
+      Address(&CoInitialize),
+      Address(&CoUninitialize),
+      Address(&MultiByteToWideChar),
+      Address(&WideCharToMultiByte),
+      Address(&WideCharToMultiByte),
+  };
+  for (int index = 0; index < rt::kPlatformFunctionCount; ++index) {
+    EXPECT_EQ(BindPlatformFunction(index), expected[index])
+        << index << " " << rt::PlatformFunctionTable[index].export_name;
+    EXPECT_NE(rt::ProgramBinding(index).module.load(), nullptr) << index;
+  }
 }
 
 TEST(PlatformFunctionsTest, TypedCallsReachThePlatformFunction) {

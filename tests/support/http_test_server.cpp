@@ -1,0 +1,282 @@
+#include "tests/support/http_test_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <stdexcept>
+
+#include "tests/support/test_certificate.h"
+
+namespace test {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// cpp-httplib files the peer's addresses among the headers; they never
+// arrived on the wire.
+bool IsPseudoHeader(std::string_view name) {
+  return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+         name == "LOCAL_PORT";
+}
+
+}  // namespace
+
+std::string ReceivedRequest::Header(std::string_view name) const {
+  for (const auto& [key, value] : headers) {
+    if (SameName(key, name)) return value;
+  }
+  return "";
+}
+
+int ReceivedRequest::HeaderCount(std::string_view name) const {
+  return static_cast<int>(std::count_if(headers.begin(), headers.end(),
+                                        [&](const auto& h) { return SameName(h.first, name); }));
+}
+
+Answer Answer::Parse(std::string_view raw) {
+  Answer answer;
+  size_t line_end = raw.find("\r\n");
+  std::string_view status_line = raw.substr(0, line_end);
+  size_t space = status_line.find(' ');
+  if (space != std::string_view::npos)
+    answer.status = std::atoi(std::string(status_line.substr(space + 1)).c_str());
+  raw.remove_prefix(line_end == std::string_view::npos ? raw.size() : line_end + 2);
+  while (!raw.empty() && !raw.starts_with("\r\n")) {
+    line_end = raw.find("\r\n");
+    std::string_view line = raw.substr(0, line_end);
+    raw.remove_prefix(line_end == std::string_view::npos ? raw.size() : line_end + 2);
+    size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string name(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    // The server works out the length and framing itself.
+    if (SameName(name, "Content-Length")) continue;
+    if (SameName(name, "Transfer-Encoding")) {
+      answer.chunked = true;
+      continue;
+    }
+    answer.headers.emplace_back(name, std::string(value));
+  }
+  if (raw.starts_with("\r\n")) raw.remove_prefix(2);
+  answer.body = std::string(raw);
+  return answer;
+}
+
+HttpTestServer::HttpTestServer(const TestCertificate* certificate) : secure_(certificate) {
+  if (certificate) {
+    server_ = std::make_unique<httplib::SSLServer>(certificate->certificate(), certificate->key());
+  } else {
+    server_ = std::make_unique<httplib::Server>();
+  }
+  server_->set_tcp_nodelay(true);
+  server_->set_keep_alive_max_count(1000);
+  auto handle = [this](const httplib::Request& request, httplib::Response& response) {
+    ReceivedRequest received{request.method, request.target, request.version, {}, request.body};
+    for (const auto& [name, value] : request.headers) {
+      if (!IsPseudoHeader(name)) received.headers.emplace_back(name, value);
+    }
+    Handler handler;
+    {
+      std::lock_guard lock(mutex_);
+      requests_.push_back(received);
+      auto found = handlers_.find(request.target.substr(0, request.target.find('?')));
+      if (found != handlers_.end()) handler = found->second;
+    }
+    Answer answer =
+        handler ? handler(received) : Answer::Parse("HTTP/1.1 404 Not Found\r\n\r\nno fixture");
+    response.status = answer.status;
+    std::string content_type;
+    for (const auto& [name, value] : answer.headers) {
+      if (SameName(name, "Content-Type")) {
+        content_type = value;
+      } else {
+        response.headers.emplace(name, value);
+      }
+    }
+    if (answer.chunked) {
+      auto body = std::make_shared<std::string>(answer.body);
+      response.set_chunked_content_provider(
+          content_type, [body](size_t offset, httplib::DataSink& sink) {
+            // Pieces of at most 7 bytes, so a body really crosses chunk borders.
+            if (offset < body->size()) {
+              sink.write(body->data() + offset, std::min<size_t>(7, body->size() - offset));
+            } else {
+              sink.done();
+            }
+            return true;
+          });
+    } else {
+      response.body = answer.body;
+      if (!content_type.empty()) response.set_header("Content-Type", content_type);
+    }
+  };
+  server_->Get(".*", handle)
+      .Post(".*", handle)
+      .Put(".*", handle)
+      .Delete(".*", handle)
+      .Options(".*", handle)
+      .Patch(".*", handle);
+  port_ = server_->bind_to_any_port("127.0.0.1");
+  if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+  // stop() only works on a running server, so wait until it runs.
+  while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+HttpTestServer::~HttpTestServer() {
+  server_->stop();
+  thread_.join();
+}
+
+void HttpTestServer::Reply(const std::string& path, std::string_view raw_answer) {
+  Answer answer = Answer::Parse(raw_answer);
+  Reply(path, [answer](const ReceivedRequest&) { return answer; });
+}
+
+void HttpTestServer::Reply(const std::string& path, Handler handler) {
+  std::lock_guard lock(mutex_);
+  handlers_[path] = std::move(handler);
+}
+
+std::string HttpTestServer::Url(std::string_view target) const {
+  return (secure_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) +
+         std::string(target);
+}
+
+std::vector<ReceivedRequest> HttpTestServer::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+ReceivedRequest HttpTestServer::LastRequest() const {
+  std::lock_guard lock(mutex_);
+  return requests_.empty() ? ReceivedRequest{} : requests_.back();
+}
+
+RawSocketServer::RawSocketServer(Script script, bool read_body)
+    : script_(std::move(script)), read_body_(read_body) {
+  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int on = 1;
+  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener_, 16) != 0 ||
+      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+      pipe2(wake_pipe_, O_CLOEXEC) != 0) {
+    throw std::runtime_error("cannot listen on a loopback port");
+  }
+  port_ = ntohs(address.sin_port);
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+RawSocketServer::~RawSocketServer() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  stopping_changed_.notify_all();
+  char byte = 0;
+  (void)!write(wake_pipe_[1], &byte, 1);  // stays readable: every poll wakes
+  acceptor_.join();
+  for (std::thread& connection : connections_) connection.join();
+  close(listener_);
+  close(wake_pipe_[0]);
+  close(wake_pipe_[1]);
+}
+
+std::string RawSocketServer::Url(std::string_view target) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + std::string(target);
+}
+
+std::vector<std::string> RawSocketServer::Requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+void RawSocketServer::AcceptLoop() {
+  for (;;) {
+    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) continue;
+    if (fds[1].revents) return;
+    int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (socket >= 0) connections_.emplace_back([this, socket] { Serve(socket); });
+  }
+}
+
+bool RawSocketServer::Sleep(int milliseconds) {
+  std::unique_lock lock(mutex_);
+  return !stopping_changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                     [this] { return stopping_; });
+}
+
+void RawSocketServer::Serve(int socket) {
+  std::string request;
+  size_t wanted = std::string::npos;  // head plus body, once the head is known
+  char buffer[65536];
+  while (request.size() < wanted) {
+    pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+    if (poll(fds, 2, -1) <= 0 || fds[1].revents) break;
+    ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    request.append(buffer, static_cast<size_t>(got));
+    size_t head_end = request.find("\r\n\r\n");
+    if (wanted == std::string::npos && head_end != std::string::npos) {
+      size_t body = 0;
+      std::string head = request.substr(0, head_end);
+      std::transform(head.begin(), head.end(), head.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      size_t field = head.find("\r\ncontent-length:");
+      if (field != std::string::npos && read_body_) {
+        body = std::strtoull(head.c_str() + field + 17, nullptr, 10);
+      }
+      wanted = head_end + 4 + body;
+    }
+  }
+  {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(request);
+  }
+  for (const Step& step : script_) {
+    if (step.kind == Step::Kind::kSend) {
+      size_t sent = 0;
+      while (sent < step.bytes.size()) {
+        ssize_t n = send(socket, step.bytes.data() + sent, step.bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
+      }
+    } else if (step.kind == Step::Kind::kDrain) {
+      for (;;) {
+        pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) <= 0 || fds[1].revents ||
+            recv(socket, buffer, sizeof buffer, 0) <= 0) {
+          break;
+        }
+      }
+    } else if (step.kind == Step::Kind::kPause) {
+      if (!Sleep(step.milliseconds)) break;
+    } else {
+      std::unique_lock lock(mutex_);
+      stopping_changed_.wait(lock, [this] { return stopping_; });
+    }
+  }
+  close(socket);
+}
+
+}  // namespace test
