@@ -4,21 +4,31 @@
 
 #include "runtime/call_frame.h"
 
-namespace rt {
+namespace rt::com {
 namespace {
 
-// The argument records of a member call: object, name, member arguments.
-std::vector<ValueRecord> MemberArgs(ObjectCell* cell, TextRef name,
-                                    std::initializer_list<ValueRecord> args) {
-  std::vector<ValueRecord> records;
-  records.reserve(args.size() + 2);
-  records.push_back(ValueRecord::Pointer(type::ComObject, cell));
-  records.push_back(ValueRecord::Text(name.get()));
-  records.insert(records.end(), args.begin(), args.end());
-  return records;
+ValueRecord ObjectArg(const ObjectCell* cell) {
+  return ValueRecord::Pointer(type::ComObject, cell);
+}
+ValueRecord VariantArg(const VariantCell* cell) {
+  return ValueRecord::Pointer(type::Variant, cell);
+}
+ValueRecord IndexArg(std::optional<int32_t> index) {
+  return index ? ValueRecord::Int(*index) : ValueRecord{};
 }
 
-CommandResult Call(CommandFn command, std::vector<ValueRecord>& records) {
+CommandResult Call(CommandFn command, std::initializer_list<ValueRecord> args) {
+  std::vector<ValueRecord> records(args);
+  return CallCommand(command, records.data(), static_cast<int32_t>(records.size()));
+}
+
+// A member call: object, name, then the member arguments.
+CommandResult CallMember(CommandFn command, const ObjectCell* cell, TextRef name, Args args) {
+  std::vector<ValueRecord> records;
+  records.reserve(args.size() + 2);
+  records.push_back(ObjectArg(cell));
+  records.push_back(ValueRecord::Text(name.get()));
+  records.insert(records.end(), args.begin(), args.end());
   return CallCommand(command, records.data(), static_cast<int32_t>(records.size()));
 }
 
@@ -27,101 +37,84 @@ T* PointerOf(const CommandResult& result) {
   return reinterpret_cast<T*>(static_cast<uintptr_t>(result.value));
 }
 
-ValueRecord IndexArg(std::optional<int32_t> index) {
-  return index ? ValueRecord::Int(*index) : ValueRecord{};
-}
-
 }  // namespace
 
-bool ComObject::Create(TextRef name, std::optional<TextRef> type_library) {
-  std::vector<ValueRecord> records = {ValueRecord::Pointer(type::ComObject, cell_),
-                                      ValueRecord::Text(name.get())};
-  if (type_library) records.push_back(ValueRecord::Text(type_library->get()));
-  return Call(cmd::object::Create, records).value != 0;
+bool Create(ObjectCell* object, TextRef name, std::optional<TextRef> type_library) {
+  if (type_library) {
+    return Call(cmd::object::Create, {ObjectArg(object), ValueRecord::Text(name.get()),
+                                      ValueRecord::Text(type_library->get())})
+               .value != 0;
+  }
+  return Call(cmd::object::Create, {ObjectArg(object), ValueRecord::Text(name.get())}).value != 0;
 }
 
-void ComObject::Clear() {
-  std::vector<ValueRecord> records = {Arg()};
-  Call(cmd::object::Clear, records);
+void Clear(ObjectCell* object) {
+  Call(cmd::object::Clear, {ObjectArg(object)});
 }
 
-bool ComObject::IsEmpty() const {
-  std::vector<ValueRecord> records = {Arg()};
-  return Call(cmd::object::IsEmpty, records).value != 0;
+bool IsEmpty(const ObjectCell* object) {
+  return Call(cmd::object::IsEmpty, {ObjectArg(object)}).value != 0;
 }
 
-void ComObject::AssignFrom(const ComObject& source) {
-  if (source.cell_ == cell_) return;
-  Clear();
-  std::vector<ValueRecord> records = {Arg(), source.Arg()};
-  Call(cmd::object::Assign, records);
+void Assign(ObjectCell* destination, const ObjectCell* source) {
+  Call(cmd::object::Assign, {ObjectArg(destination), ObjectArg(source)});
 }
 
-Text ComObject::ReadTextProperty(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return Text(PointerOf<char>(Call(cmd::object::ReadTextProperty, records)));
+Text ReadTextProperty(const ObjectCell* object, TextRef name, Args args) {
+  return Text(PointerOf<char>(CallMember(cmd::object::ReadTextProperty, object, name, args)));
 }
 
-double ComObject::ReadNumberProperty(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  CommandResult result = Call(cmd::object::ReadNumberProperty, records);
+double ReadNumberProperty(const ObjectCell* object, TextRef name, Args args) {
+  CommandResult result = CallMember(cmd::object::ReadNumberProperty, object, name, args);
   return ValueRecord::Of(type::Double, result.value).AsDouble();
 }
 
-ComObject ComObject::ReadObjectProperty(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return ComObject(PointerOf<ObjectCell>(Call(cmd::object::ReadObjectProperty, records)));
+ComObject ReadObjectProperty(const ObjectCell* object, TextRef name, Args args) {
+  return ComObject(
+      PointerOf<ObjectCell>(CallMember(cmd::object::ReadObjectProperty, object, name, args)));
 }
 
-Variant ComObject::ReadProperty(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return Variant(PointerOf<VariantCell>(Call(cmd::object::ReadProperty, records)));
+Variant ReadProperty(const ObjectCell* object, TextRef name, Args args) {
+  return Variant(PointerOf<VariantCell>(CallMember(cmd::object::ReadProperty, object, name, args)));
 }
 
-bool ComObject::WriteProperty(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return Call(cmd::object::WriteProperty, records).value != 0;
+bool WriteProperty(const ObjectCell* object, TextRef name, Args args) {
+  return CallMember(cmd::object::WriteProperty, object, name, args).value != 0;
 }
 
-void ComObject::CallMethod(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  Call(cmd::object::CallMethod, records);
+void CallMethod(const ObjectCell* object, TextRef name, Args args) {
+  CallMember(cmd::object::CallMethod, object, name, args);
 }
 
-Text ComObject::CallTextMethod(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return Text(PointerOf<char>(Call(cmd::object::CallTextMethod, records)));
+Text CallTextMethod(const ObjectCell* object, TextRef name, Args args) {
+  return Text(PointerOf<char>(CallMember(cmd::object::CallTextMethod, object, name, args)));
 }
 
-ComObject ComObject::CallObjectMethod(TextRef name, Args args) const {
-  auto records = MemberArgs(cell_, name, args);
-  return ComObject(PointerOf<ObjectCell>(Call(cmd::object::CallObjectMethod, records)));
+ComObject CallObjectMethod(const ObjectCell* object, TextRef name, Args args) {
+  return ComObject(
+      PointerOf<ObjectCell>(CallMember(cmd::object::CallObjectMethod, object, name, args)));
 }
 
-int32_t Variant::Set(const ValueRecord& value, std::optional<int32_t> index) {
-  std::vector<ValueRecord> records = {Arg(), value, IndexArg(index)};
-  return static_cast<int32_t>(Call(cmd::variant::Set, records).value);
+int32_t Set(VariantCell* variant, const ValueRecord& value, std::optional<int32_t> index) {
+  return static_cast<int32_t>(
+      Call(cmd::variant::Set, {VariantArg(variant), value, IndexArg(index)}).value);
 }
 
-void Variant::CopyFrom(const Variant& source) {
-  if (source.cell_ == cell_) return;
-  std::vector<ValueRecord> records = {Arg(), source.Arg()};
-  Call(cmd::variant::CopyFrom, records);
+void CopyFrom(VariantCell* destination, const VariantCell* source) {
+  Call(cmd::variant::CopyFrom, {VariantArg(destination), VariantArg(source)});
 }
 
-void Variant::Clear() {
-  std::vector<ValueRecord> records = {Arg()};
-  Call(cmd::variant::Clear, records);
+void Clear(VariantCell* variant) {
+  Call(cmd::variant::Clear, {VariantArg(variant)});
 }
 
-Text Variant::ToText(std::optional<int32_t> index) const {
-  std::vector<ValueRecord> records = {Arg(), IndexArg(index)};
-  return Text(PointerOf<char>(Call(cmd::variant::ToText, records)));
+Text ToText(const VariantCell* variant, std::optional<int32_t> index) {
+  return Text(PointerOf<char>(Call(cmd::variant::ToText, {VariantArg(variant), IndexArg(index)})));
 }
 
-ByteSet Variant::ToByteSet(std::optional<int32_t> index) const {
-  std::vector<ValueRecord> records = {Arg(), IndexArg(index)};
-  return ByteSet(PointerOf<void>(Call(cmd::variant::ToByteSet, records)));
+ByteSet ToByteSet(const VariantCell* variant, std::optional<int32_t> index) {
+  return ByteSet(
+      PointerOf<void>(Call(cmd::variant::ToByteSet, {VariantArg(variant), IndexArg(index)})));
 }
 
-}  // namespace rt
+}  // namespace rt::com
