@@ -25,7 +25,7 @@ struct AutomationNumber {
 HRESULT ParseAutomationNumber(std::u16string_view text, AutomationNumber* number);
 
 // `significant` digits (15 for doubles, 7 for floats), trailing zeros dropped,
-// no grouping; exponent form ("1E+15", "5.6789E-12") from 10^significant up
+// no grouping; exponent form ("1E+15", "5.6789E-12", "1E+08") from 10^significant up
 // and below 10^-11, plain otherwise.
 std::u16string FormatAutomationReal(double value, int significant);
 std::u16string FormatAutomationInteger(int64_t value);
