@@ -38,6 +38,12 @@ HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value);
 HRESULT SafeArrayGetElement(SAFEARRAY* array, LONG* indices, void* value);
 HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy);
 
+namespace platform {
+// A one-dimensional array of a plain element type (numbers, logical values,
+// dates) holding a copy of `count` elements at `data`.
+SAFEARRAY* SafeArrayCreateFrom(VARTYPE type, LONG lower_bound, const void* data, ULONG count);
+}  // namespace platform
+
 // --- VARIANT ---
 void VariantInit(VARIANT* variant);
 // Frees what the variant owns (strings, arrays, references, records) and

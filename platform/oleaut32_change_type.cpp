@@ -251,10 +251,8 @@ HRESULT ToString(const VARIANT& v, USHORT flags, VARIANT* out) {
 }
 
 HRESULT StringToBytes(BSTR text, VARIANT* out) {
-  UINT bytes = SysStringByteLen(text);
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, bytes);
+  SAFEARRAY* array = platform::SafeArrayCreateFrom(VT_UI1, 0, text, SysStringByteLen(text));
   if (!array) return E_OUTOFMEMORY;
-  if (bytes) std::memcpy(array->pvData, text, bytes);
   VariantInit(out);
   out->vt = VT_ARRAY | VT_UI1;
   out->parray = array;

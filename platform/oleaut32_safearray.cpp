@@ -166,7 +166,10 @@ HRESULT CopyElementOut(VARTYPE type, const char* element, void* value, size_t si
 
 }  // namespace
 
-SAFEARRAY* SafeArrayCreate(VARTYPE type, UINT dims, SAFEARRAYBOUND* bounds) {
+namespace {
+
+// A new array; its elements are zeroed unless the caller fills them at once.
+SAFEARRAY* CreateArray(VARTYPE type, UINT dims, const SAFEARRAYBOUND* bounds, bool zeroed) {
   size_t element_size = ElementSize(type);
   if (dims == 0 || dims > 0xFFFF || !bounds || element_size == 0) return nullptr;
   size_t count = 1;
@@ -184,13 +187,36 @@ SAFEARRAY* SafeArrayCreate(VARTYPE type, UINT dims, SAFEARRAYBOUND* bounds) {
   array->fFeatures = FeaturesOf(type);
   array->cbElements = static_cast<ULONG>(element_size);
   std::memcpy(array->rgsabound, bounds, dims * sizeof(SAFEARRAYBOUND));
-  array->pvData = std::calloc(count ? count : 1, element_size);
+  size_t bytes = (count ? count : 1) * element_size;
+  array->pvData = zeroed ? std::calloc(1, bytes) : std::malloc(bytes);
   if (!array->pvData) {
     std::free(block);
     return nullptr;
   }
   return array;
 }
+
+bool IsPlain(VARTYPE type) {
+  return type != VT_BSTR && type != VT_UNKNOWN && type != VT_DISPATCH && type != VT_VARIANT;
+}
+
+}  // namespace
+
+SAFEARRAY* SafeArrayCreate(VARTYPE type, UINT dims, SAFEARRAYBOUND* bounds) {
+  return CreateArray(type, dims, bounds, true);
+}
+
+namespace platform {
+
+SAFEARRAY* SafeArrayCreateFrom(VARTYPE type, LONG lower_bound, const void* data, ULONG count) {
+  if (!IsPlain(type)) return nullptr;
+  SAFEARRAYBOUND bound{count, lower_bound};
+  SAFEARRAY* array = CreateArray(type, 1, &bound, false);
+  if (array && count) std::memcpy(array->pvData, data, size_t{count} * array->cbElements);
+  return array;
+}
+
+}  // namespace platform
 
 SAFEARRAY* SafeArrayCreateVector(VARTYPE type, LONG lower_bound, ULONG count) {
   SAFEARRAYBOUND bound{count, lower_bound};
@@ -272,12 +298,17 @@ HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** copy) {
   *copy = nullptr;
   if (!array) return S_OK;
   VARTYPE type = TypeOf(array);
-  std::vector<SAFEARRAYBOUND> bounds(array->rgsabound, array->rgsabound + array->cDims);
-  SAFEARRAY* result = SafeArrayCreate(type, array->cDims, bounds.data());
+  // Plain values are copied as one block over elements left unzeroed.
+  SAFEARRAY* result = CreateArray(type, array->cDims, array->rgsabound, !IsPlain(type));
   if (!result) return E_OUTOFMEMORY;
   size_t count = ElementCount(array);
   auto* from = static_cast<const char*>(array->pvData);
   auto* to = static_cast<char*>(result->pvData);
+  if (IsPlain(type)) {
+    if (count) std::memcpy(to, from, count * array->cbElements);
+    *copy = result;
+    return S_OK;
+  }
   for (size_t i = 0; i < count; ++i) {
     const char* source = from + i * array->cbElements;
     const void* value = source;

@@ -3,6 +3,8 @@
 
 #include <pcre2.h>
 
+#include "platform/regexp_pattern_cache.h"
+
 namespace platform {
 namespace {
 
@@ -120,9 +122,8 @@ RegexEngine::~RegexEngine() {
 
 void RegexEngine::Drop() {
   pcre2_match_data_free(match_data_);
-  pcre2_code_free(code_);
   match_data_ = nullptr;
-  code_ = nullptr;
+  compiled_.reset();
 }
 
 void RegexEngine::SetPattern(std::u16string_view pattern) {
@@ -144,24 +145,13 @@ void RegexEngine::SetMultiline(bool multiline) {
 }
 
 bool RegexEngine::Compile() {
-  if (code_) return true;
+  if (compiled_) return true;
   if (!match_context_) return false;
-  std::u16string translated = TranslateRegexPattern(pattern_, multiline_);
-  pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
-  if (!context) return false;
-  // "." and the line anchors know only the line feed.
-  pcre2_set_newline(context, PCRE2_NEWLINE_LF);
-  int error = 0;
-  PCRE2_SIZE offset = 0;
-  code_ = pcre2_compile(Units(translated), translated.size(),
-                        kCompileOptions | (ignore_case_ ? PCRE2_CASELESS : 0), &error, &offset,
-                        context);
-  pcre2_compile_context_free(context);
-  if (!code_) return false;
-  match_data_ = pcre2_match_data_create_from_pattern(code_, nullptr);
-  uint32_t captures = 0;
-  pcre2_pattern_info(code_, PCRE2_INFO_CAPTURECOUNT, &captures);
-  group_count_ = captures;
+  compiled_ = CompilePattern(TranslateRegexPattern(pattern_, multiline_),
+                             kCompileOptions | (ignore_case_ ? PCRE2_CASELESS : 0));
+  if (!compiled_) return false;
+  group_count_ = compiled_->group_count;
+  match_data_ = pcre2_match_data_create(static_cast<uint32_t>(group_count_ + 1), nullptr);
   if (!match_data_) {
     Drop();
     return false;
@@ -175,8 +165,13 @@ bool RegexEngine::Execute(std::u16string_view subject, bool global,
   if (!Compile()) return false;
   size_t start = 0;
   while (start <= subject.size()) {
-    int rc =
-        pcre2_match(code_, Units(subject), subject.size(), start, 0, match_data_, match_context_);
+    int rc = pcre2_match(compiled_->code, Units(subject), subject.size(), start, 0, match_data_,
+                         match_context_);
+    // A search too deep for the JIT's stack goes through the interpreter,
+    // which keeps its backtracking on the heap.
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+      rc = pcre2_match(compiled_->code, Units(subject), subject.size(), start, PCRE2_NO_JIT,
+                       match_data_, match_context_);
     if (rc == PCRE2_ERROR_NOMATCH) break;
     if (rc < 0) {
       matches->clear();

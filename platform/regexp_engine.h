@@ -3,15 +3,17 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct pcre2_real_code_16;
 struct pcre2_real_match_data_16;
 struct pcre2_real_match_context_16;
 
 namespace platform {
+
+struct CompiledPattern;
 
 // One capture: start and length in code units; `set` is false for a group
 // that took no part in the match.
@@ -30,7 +32,8 @@ class RegexEngine {
   RegexEngine(const RegexEngine&) = delete;
   RegexEngine& operator=(const RegexEngine&) = delete;
 
-  // Each change drops the compiled pattern; the next search compiles again.
+  // Each change drops the compiled pattern; the next search compiles again
+  // (or finds the pattern compiled by another object).
   void SetPattern(std::u16string_view pattern);
   void SetIgnoreCase(bool ignore_case);
   void SetMultiline(bool multiline);
@@ -59,7 +62,7 @@ class RegexEngine {
   std::u16string pattern_;
   bool ignore_case_ = false;
   bool multiline_ = false;
-  pcre2_real_code_16* code_ = nullptr;
+  std::shared_ptr<const CompiledPattern> compiled_;  // shared with other objects
   pcre2_real_match_data_16* match_data_ = nullptr;
   pcre2_real_match_context_16* match_context_ = nullptr;
   size_t group_count_ = 0;

@@ -11,6 +11,8 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,34 +35,113 @@ void SubstituteReplacement(const void*, UConverterToUnicodeArgs* args, const cha
   ucnv_cbToUWriteUChars(args, &kReplacement, 1, 0, error);
 }
 
-// The bytes decoded with `converter_name`, or false when ICU cannot.
-bool Decode(const std::string& converter_name, const uint8_t* bytes, size_t size,
-            std::u16string* text) {
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+ConverterPtr OpenConverter(const std::string& name) {
   UErrorCode error = U_ZERO_ERROR;
-  std::unique_ptr<UConverter, ConverterCloser> converter(ucnv_open(converter_name.c_str(), &error));
-  if (U_FAILURE(error)) return false;
+  ConverterPtr converter(ucnv_open(name.c_str(), &error));
+  if (U_FAILURE(error)) return nullptr;
   ucnv_setToUCallBack(converter.get(), SubstituteReplacement, nullptr, nullptr, nullptr, &error);
-  if (U_FAILURE(error)) return false;
+  if (U_FAILURE(error)) return nullptr;
+  return converter;
+}
+
+// UTF-8 into `out`, which has room for one unit per byte (never exceeded,
+// substitutes included). Each maximal part of an ill-formed sequence becomes
+// one U+FFFD, as ICU's converter does; decoding it here avoids a converter
+// call per run of non-ASCII text.
+size_t DecodeUtf8(const uint8_t* bytes, size_t size, char16_t* out) {
+  char16_t* target = out;
+  size_t i = 0;
+  while (i < size) {
+    const uint8_t lead = bytes[i];
+    if (lead < 0x80) {
+      *target++ = lead;
+      ++i;
+      continue;
+    }
+    size_t length;
+    uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
+    uint32_t code;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0F;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+      *target++ = 0xFFFD;
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    for (; j < i + length && j < size; ++j) {
+      const uint8_t trail = bytes[j];
+      if (trail < low || trail > high) break;
+      low = 0x80;
+      high = 0xBF;
+      code = (code << 6) | (trail & 0x3F);
+    }
+    if (j < i + length) {
+      *target++ = 0xFFFD;  // the well-formed start so far is one substitute
+      i = j;
+      continue;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      *target++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *target++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      *target++ = static_cast<char16_t>(code);
+    }
+    i = j;
+  }
+  return static_cast<size_t>(target - out);
+}
+
+// The bytes decoded with `converter_name` as a new string, or null when ICU
+// cannot. A leading byte-order mark of a Unicode charset is dropped.
+BSTR Decode(const std::string& converter_name, const uint8_t* bytes, size_t size) {
   // One unit per byte is enough for nearly every charset; more is asked for
   // only when a conversion says so.
-  std::u16string out(size + 1, u'\0');
-  auto convert = [&](std::u16string& into) {
-    error = U_ZERO_ERROR;
-    ucnv_reset(converter.get());
-    return ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(into.data()),
-                         static_cast<int32_t>(into.size()), reinterpret_cast<const char*>(bytes),
-                         static_cast<int32_t>(size), &error);
-  };
-  int32_t length = convert(out);
-  if (error == U_BUFFER_OVERFLOW_ERROR) {
-    out.assign(static_cast<size_t>(length) + 1, u'\0');
-    length = convert(out);
+  size_t capacity = size + 1;
+  auto out = std::make_unique_for_overwrite<char16_t[]>(capacity);
+  size_t length = 0;
+  if (converter_name == "UTF-8") {
+    length = DecodeUtf8(bytes, size, out.get());
+  } else {
+    ConverterPtr converter = OpenConverter(converter_name);
+    if (!converter) return nullptr;
+    UErrorCode error = U_ZERO_ERROR;
+    auto convert = [&] {
+      error = U_ZERO_ERROR;
+      ucnv_reset(converter.get());
+      return ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.get()),
+                           static_cast<int32_t>(capacity), reinterpret_cast<const char*>(bytes),
+                           static_cast<int32_t>(size), &error);
+    };
+    int32_t needed = convert();
+    if (error == U_BUFFER_OVERFLOW_ERROR) {
+      capacity = static_cast<size_t>(needed) + 1;
+      out = std::make_unique_for_overwrite<char16_t[]>(capacity);
+      needed = convert();
+    }
+    if (U_FAILURE(error)) return nullptr;
+    length = static_cast<size_t>(needed);
   }
-  if (U_FAILURE(error)) return false;
-  out.resize(static_cast<size_t>(length));
-  if (IsUnicodeConverter(converter_name) && !out.empty() && out[0] == 0xFEFF) out.erase(0, 1);
-  *text = std::move(out);
-  return true;
+  const char16_t* start = out.get();
+  if (IsUnicodeConverter(converter_name) && length > 0 && start[0] == 0xFEFF) {
+    ++start;
+    --length;
+  }
+  return SysAllocStringLen(start, static_cast<UINT>(length));
 }
 
 const TypeInfoTable& StreamType() {
@@ -195,6 +276,7 @@ class StreamObject final : public DispatchObject {
     size_t count = 1;
     for (USHORT d = 0; d < array->cDims; ++d) count *= array->rgsabound[d].cElements;
     const auto* data = static_cast<const uint8_t*>(array->pvData);
+    // Overwrite from the position, then append what goes past the end.
     if (position_ + count > bytes_.size()) bytes_.resize(position_ + count);
     std::copy(data, data + count, bytes_.begin() + static_cast<ptrdiff_t>(position_));
     position_ += count;
@@ -205,12 +287,15 @@ class StreamObject final : public DispatchObject {
     if (!open_ || type_ != kStreamTypeText) return DISP_E_EXCEPTION;
     // Only whole-stream reads.
     if (!IsMissing(count) && count.lVal != kReadAll) return DISP_E_EXCEPTION;
-    std::u16string text;
-    if (!converter_.empty() &&
-        !Decode(converter_, bytes_.data() + position_, bytes_.size() - position_, &text))
-      text.clear();
+    BSTR text = converter_.empty()
+                    ? nullptr
+                    : Decode(converter_, bytes_.data() + position_, bytes_.size() - position_);
     position_ = bytes_.size();
-    return SetString(result, text);
+    if (!text) return SetString(result, u"");
+    VariantClear(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = text;
+    return S_OK;
   }
 
   bool open_ = false;

@@ -51,9 +51,7 @@ bool IndicesOf(const SAFEARRAY* array, int32_t linear, std::vector<LONG>* indice
 }
 
 SAFEARRAY* NewBytesArray(const void* bytes, size_t count) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 1, static_cast<ULONG>(count));
-  if (array && count) std::memcpy(array->pvData, bytes, count);
-  return array;
+  return platform::SafeArrayCreateFrom(VT_UI1, 1, bytes, static_cast<ULONG>(count));
 }
 
 // One runtime array member as the value it holds.
