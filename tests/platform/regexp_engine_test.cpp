@@ -97,6 +97,11 @@ TEST(RegexEngine, ReplacementSyntax) {
   EXPECT_EQ(Replace(u"a", u"banana", u"X", false), u"bXnana");
 }
 
+TEST(RegexEngine, DeepSearchesOutgrowingTheJitStackStillMatch) {
+  std::u16string subject(200000, u'a');
+  EXPECT_EQ(Find(u"(a|b)*$", subject, false), (Spans{{0, 200000}}));
+}
+
 TEST(RegexEngine, InvalidAndCatastrophicPatternsFail) {
   EXPECT_EQ(Find(u"(", u"abc"), (Spans{{999, 999}}));
   EXPECT_EQ(Replace(u"a{2,1}", u"aa", u"x"), u"<failed>");

@@ -79,11 +79,22 @@ TEST_F(StreamObjectTest, DropsALeadingByteOrderMark) {
 }
 
 TEST_F(StreamObjectTest, UndecodableBytesBecomeSubstitutes) {
-  EXPECT_EQ(Decode("a\xFF"
-                   "b",
-                   "utf-8"),
-            "a?b");
-  EXPECT_EQ(Decode("a\xC3", "utf-8"), "a?");  // truncated at the end
+  // One substitute per maximal ill-formed part, which is '?' in GBK.
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\xFF"
+       "b",
+       "a?b"},
+      {"a\xC3", "a?"},  // cut off at the end
+      {"\xE6\xB5"
+       "a",
+       "?a"},                                              // a three-byte start, then ASCII
+      {"\xE6\xB5\xE6\xB5\xA6", "?" + rt_test::Gbk("浦")},  // then a whole character
+      {"\xC0\xAF", "??"},                                  // overlong
+      {"\xED\xA0\x80", "???"},                             // an encoded surrogate
+      {"\xF4\x90\x80\x80", "????"},                        // beyond U+10FFFF
+      {"\xF0\x9F\x98\x80", "??"},                          // U+1F600: two units, neither in GBK
+  };
+  for (const auto& [bytes, expected] : cases) EXPECT_EQ(Decode(bytes, "utf-8"), expected) << bytes;
 }
 
 TEST_F(StreamObjectTest, UnknownCharsetFailsTheWriteAndReadsEmpty) {
