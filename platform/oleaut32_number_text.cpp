@@ -128,13 +128,13 @@ std::u16string FormatAutomationReal(double value, int significant) {
   std::string out = negative ? "-" : "";
   if (exponent >= significant || exponent < -11) {
     out += mantissa[0];
-    if (mantissa.size() > 1) out += "." + mantissa.substr(1);
+    if (mantissa.size() > 1) out.append(".").append(mantissa, 1);
     out += exponent < 0 ? "E-" : "E+";
     // At least two exponent digits, as in "1E+08".
     if (std::abs(exponent) < 10) out += '0';
     out += std::to_string(std::abs(exponent));
   } else if (exponent < 0) {
-    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + mantissa;
+    out.append("0.").append(static_cast<size_t>(-exponent - 1), '0').append(mantissa);
   } else {
     auto whole = static_cast<size_t>(exponent) + 1;
     if (mantissa.size() <= whole) {
