@@ -1,5 +1,6 @@
 #include "runtime/automation_values.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/kernel32.h"
@@ -271,10 +272,30 @@ ValueRecord LoadValue(const ValueRecord& argument) {
   return value;
 }
 
+bool IsAscii(const char* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool IsAscii(const OLECHAR* text, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] >= 0x80) return false;
+  }
+  return true;
+}
+
 BSTR TextToString(const char* text) {
   if (!text) return nullptr;
   int bytes = static_cast<int>(std::strlen(text));
   if (bytes == 0) return SysAllocStringLen(nullptr, 0);
+  // ASCII is the same in the ANSI code page and in UTF-16: no converter needed.
+  if (IsAscii(text, static_cast<size_t>(bytes))) {
+    BSTR string = SysAllocStringLen(nullptr, static_cast<UINT>(bytes));
+    if (string) std::copy(text, text + bytes, string);
+    return string;
+  }
   int units = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
   BSTR string = SysAllocStringLen(nullptr, static_cast<UINT>(units > 0 ? units : 0));
   if (string && units > 0) MultiByteToWideChar(CP_ACP, 0, text, bytes, string, units);
@@ -287,6 +308,12 @@ char* StringToText(BSTR text) {
   const OLECHAR* end = std::char_traits<char16_t>::find(text, length, u'\0');
   int units = static_cast<int>(end ? end - text : length);
   if (units == 0) return nullptr;
+  if (IsAscii(text, static_cast<size_t>(units))) {
+    auto* block = static_cast<char*>(RtAllocSize(static_cast<size_t>(units) + 1));
+    std::copy(text, text + units, block);
+    block[units] = '\0';
+    return block;
+  }
   int bytes = WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
   if (bytes <= 0) return nullptr;
   auto* block = static_cast<char*>(RtAllocSize(static_cast<size_t>(bytes) + 1));

@@ -24,6 +24,7 @@ ValueRecord LoadValue(const ValueRecord& argument);
 // string, "" an empty one. And back: the text ends at the string's first NUL;
 // a null or empty string gives null.
 BSTR TextToString(const char* text);
+bool IsAscii(const char* text, size_t length);
 char* StringToText(BSTR text);
 
 // One scalar of the type-code table (Byte to Text) into `out`, which holds

@@ -1,5 +1,6 @@
 #include "runtime/invoke_member.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <span>
@@ -52,14 +53,20 @@ class WideName {
  public:
   explicit WideName(const char* text) {
     int bytes = text ? static_cast<int>(std::strlen(text)) : 0;
-    int units = bytes ? MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0) : 0;
+    // Member names are nearly always ASCII, which needs no converter.
+    const bool ascii = automation::IsAscii(text ? text : "", static_cast<size_t>(bytes));
+    int units = ascii || !bytes ? bytes : MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
     if (units < 0) units = 0;
     OLECHAR* out = buffer_.data();
     if (static_cast<size_t>(units) >= buffer_.size()) {
       heap_.resize(static_cast<size_t>(units) + 1);
       out = heap_.data();
     }
-    if (units) MultiByteToWideChar(CP_ACP, 0, text, bytes, out, units);
+    if (ascii) {
+      std::copy(text, text + bytes, out);
+    } else if (units) {
+      MultiByteToWideChar(CP_ACP, 0, text, bytes, out, units);
+    }
     out[units] = u'\0';
     name_ = out;
   }
