@@ -6,6 +6,8 @@
 #include "platform/kernel32.h"
 #include "platform/loader.h"
 #include "platform/ole32.h"
+#include "platform/ole32_classes.h"
+#include "platform/oleaut32.h"
 #include "platform/user32.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
@@ -29,8 +31,23 @@ const ModuleExport kUser32[] = {
     QV_EXPORT(CharNextA, 1),
 };
 const ModuleExport kOle32[] = {
-    QV_EXPORT(CoInitialize, 1),
-    QV_EXPORT(CoUninitialize, 2),
+    QV_EXPORT(CoInitialize, 1),    QV_EXPORT(CoUninitialize, 2),  QV_EXPORT(CoCreateInstance, 3),
+    QV_EXPORT(CLSIDFromProgID, 4), QV_EXPORT(CLSIDFromString, 5), QV_EXPORT(OleRun, 6),
+};
+const ModuleExport kOleAut32[] = {
+    QV_EXPORT(SysAllocString, 1),        QV_EXPORT(SysAllocStringLen, 2),
+    QV_EXPORT(SysAllocStringByteLen, 3), QV_EXPORT(SysFreeString, 4),
+    QV_EXPORT(SysStringLen, 5),          QV_EXPORT(SysStringByteLen, 6),
+    QV_EXPORT(SafeArrayCreate, 7),       QV_EXPORT(SafeArrayCreateVector, 8),
+    QV_EXPORT(SafeArrayDestroy, 9),      QV_EXPORT(SafeArrayGetDim, 10),
+    QV_EXPORT(SafeArrayGetElemsize, 11), QV_EXPORT(SafeArrayGetVartype, 12),
+    QV_EXPORT(SafeArrayGetLBound, 13),   QV_EXPORT(SafeArrayGetUBound, 14),
+    QV_EXPORT(SafeArrayAccessData, 15),  QV_EXPORT(SafeArrayUnaccessData, 16),
+    QV_EXPORT(SafeArrayPutElement, 17),  QV_EXPORT(SafeArrayGetElement, 18),
+    QV_EXPORT(SafeArrayCopy, 19),        QV_EXPORT(VariantInit, 20),
+    QV_EXPORT(VariantClear, 21),         QV_EXPORT(VariantCopy, 22),
+    QV_EXPORT(VariantCopyInd, 23),       QV_EXPORT(VariantChangeType, 24),
+    QV_EXPORT(VariantChangeTypeEx, 25),  QV_EXPORT(LHashValOfNameSys, 26),
 };
 const ModuleExport kWinHttp[] = {
     QV_EXPORT(WinHttpCheckPlatform, 1),
@@ -65,9 +82,15 @@ const ModuleExport kWinInet[] = {
 #undef QV_EXPORT
 
 const BuiltinModule kModules[] = {
-    {"kernel32.dll", kKernel32}, {"user32.dll", kUser32}, {"gdi32.dll", {}},
-    {"advapi32.dll", {}},        {"mpr.dll", {}},         {"shell32.dll", {}},
-    {"ole32.dll", kOle32},       {"oleaut32.dll", {}},    {"winhttp.dll", kWinHttp},
+    {"kernel32.dll", kKernel32},
+    {"user32.dll", kUser32},
+    {"gdi32.dll", {}},
+    {"advapi32.dll", {}},
+    {"mpr.dll", {}},
+    {"shell32.dll", {}},
+    {"ole32.dll", kOle32},
+    {"oleaut32.dll", kOleAut32},
+    {"winhttp.dll", kWinHttp},
     {"wininet.dll", kWinInet},
 };
 

@@ -1,0 +1,54 @@
+#include "http/decode_response_text.h"
+
+#include "runtime/automation_owned.h"
+#include "runtime/core_commands.h"
+#include "runtime/platform_functions.h"
+
+namespace http {
+namespace {
+
+using rt::ValueRecord;
+
+// The local code page's own names, compared byte for byte.
+bool IsLocalCharset(std::string_view name) {
+  return name == "gbk" || name == "gb2312";
+}
+
+// The body decoded from `charset` by the stream object; `text` stays as it is
+// when the object cannot be created.
+void DecodeThroughStream(rt::ByteSetRef body, const rt::Text& charset, rt::Text& text) {
+  rt::ComObject stream;
+  if (!stream.Create("Adodb.Stream")) return;
+  rt::Variant bytes;
+  bytes.Set(ValueRecord::ByteSet(body.get()));
+  // Results are not examined: whatever ReadText yields becomes the text.
+  stream.WriteProperty("Type", {ValueRecord::Int(1)});
+  stream.WriteProperty("Mode", {ValueRecord::Int(3)});
+  stream.CallMethod("Open");
+  stream.CallMethod("Write", {bytes.RefArg()});
+  stream.WriteProperty("Position", {ValueRecord::Int(0)});
+  stream.WriteProperty("Type", {ValueRecord::Int(2)});
+  stream.WriteProperty("Charset", {ValueRecord::Text(charset.get())});
+  text = stream.CallTextMethod("ReadText");
+  stream.CallMethod("Close");
+  stream.Clear();
+  bytes.Clear();
+}
+
+}  // namespace
+
+rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex) {
+  rt::Text text = rt::ConvertToText(ValueRecord::ByteSet(body.get()));
+  rt::CallPlatformFunction<rt::kCoInitialize>(nullptr);
+  rt::Text head = rt::TextLeft(text, kCharsetWindow);
+  if (regex.Search(kCharsetPattern, head)) {
+    rt::Text charset = regex.SubMatchText(1, 1);
+    if (!charset.empty() && !IsLocalCharset(charset.view()))
+      DecodeThroughStream(body, charset, text);
+    rt::ProcessPendingEvents();
+  }
+  rt::CallPlatformFunction<rt::kCoUninitialize>();
+  return text;
+}
+
+}  // namespace http
