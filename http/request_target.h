@@ -1,0 +1,28 @@
+// Where a request goes: the URL split by the platform into the host, port,
+// object name and whether it is secure.
+#pragma once
+
+#include <string>
+
+#include "platform/internet_types.h"
+#include "runtime/owned.h"
+
+namespace http {
+
+struct RequestTarget {
+  rt::Text host;               // GBK
+  INTERNET_PORT port = 0;      // the URL's, or 80 / 443 by scheme
+  std::u16string object_name;  // path and query; "/" alone when the path is empty
+  bool secure = false;         // https
+};
+
+// Splits `url` with WinHttpCrackUrl; false when the platform refuses it.
+bool CrackRequestUrl(rt::TextRef url, RequestTarget* target);
+
+// The UTF-16 characters of a byte set made by AnsiToWide, or "" when it is
+// empty, so a platform call always receives a terminated string.
+const char16_t* WideChars(const rt::ByteSet& wide);
+// Its length in UTF-16 units without the terminator.
+DWORD WideLength(const rt::ByteSet& wide);
+
+}  // namespace http
