@@ -1,5 +1,8 @@
 #include "http/decode_response_text.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "runtime/automation_owned.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
@@ -35,12 +38,21 @@ void DecodeThroughStream(rt::ByteSetRef body, const rt::Text& charset, rt::Text&
   bytes.Clear();
 }
 
+// The first bytes of the text that the charset declaration must lie within:
+// what TextLeft would cut from the text, taken from the body itself so that a
+// large body is not measured end to end for it.
+rt::Text Head(rt::ByteSetRef body) {
+  std::string_view bytes(reinterpret_cast<const char*>(rt::ByteSetBytes(body.get())),
+                         std::min<size_t>(static_cast<size_t>(body.size()), kCharsetWindow));
+  return rt::Text::Copy(bytes.substr(0, bytes.find('\0')));
+}
+
 }  // namespace
 
 rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex) {
   rt::Text text = rt::ConvertToText(ValueRecord::ByteSet(body.get()));
   rt::CallPlatformFunction<rt::kCoInitialize>(nullptr);
-  rt::Text head = rt::TextLeft(text, kCharsetWindow);
+  rt::Text head = Head(body);
   if (regex.Search(kCharsetPattern, head)) {
     rt::Text charset = regex.SubMatchText(1, 1);
     if (!charset.empty() && !IsLocalCharset(charset.view()))
