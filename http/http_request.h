@@ -19,9 +19,9 @@ struct HttpRequestArgs {
   rt::TextRef url{};
   int32_t method = 0;  // 0 GET, 1 POST, 2 HEAD, 3 PUT, anything else GET
   rt::TextRef post_data{};
-  // In and out: null means omitted, which switches the platform's own cookie
-  // handling off; a variable, even an empty one, is sent in a Cookie line and
-  // receives the merged cookie list after the answer.
+  // In and out. Null means omitted, which switches the platform's own cookie
+  // handling off. A variable, even an empty one, leaves it on, is sent in a
+  // Cookie line when not empty and receives the merged cookie list.
   rt::Text* cookies = nullptr;
   rt::Text* new_cookies = nullptr;  // appended to: pass an empty variable
   rt::TextRef extra_headers{};      // each line ending in CR LF

@@ -14,14 +14,6 @@ std::u16string_view Part(const char16_t* start, DWORD length) {
 
 }  // namespace
 
-const char16_t* WideChars(const rt::ByteSet& wide) {
-  return wide.empty() ? u"" : reinterpret_cast<const char16_t*>(wide.data());
-}
-
-DWORD WideLength(const rt::ByteSet& wide) {
-  return wide.size() < 2 ? 0 : static_cast<DWORD>(wide.size() / 2 - 1);
-}
-
 bool CrackRequestUrl(rt::TextRef url, RequestTarget* target) {
   rt::ByteSet wide_url = AnsiToWide(url);
   URL_COMPONENTS parts{};

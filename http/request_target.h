@@ -19,10 +19,4 @@ struct RequestTarget {
 // Splits `url` with WinHttpCrackUrl; false when the platform refuses it.
 bool CrackRequestUrl(rt::TextRef url, RequestTarget* target);
 
-// The UTF-16 characters of a byte set made by AnsiToWide, or "" when it is
-// empty, so a platform call always receives a terminated string.
-const char16_t* WideChars(const rt::ByteSet& wide);
-// Its length in UTF-16 units without the terminator.
-DWORD WideLength(const rt::ByteSet& wide);
-
 }  // namespace http
