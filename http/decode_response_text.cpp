@@ -1,6 +1,7 @@
 #include "http/decode_response_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 #include "runtime/automation_owned.h"
@@ -47,13 +48,31 @@ rt::Text Head(rt::ByteSetRef body) {
   return rt::Text::Copy(bytes.substr(0, bytes.find('\0')));
 }
 
+// Whether `head` holds "<meta" in any letter case. Every match of the
+// pattern begins so, and those five characters are ASCII, which GBK never
+// uses inside a two-byte character: a head without them cannot match.
+bool MentionsMeta(std::string_view head) {
+  constexpr std::string_view kTag = "<meta";
+  for (size_t at = head.find('<'); at != std::string_view::npos; at = head.find('<', at + 1)) {
+    std::string_view candidate = head.substr(at, kTag.size());
+    if (std::equal(candidate.begin(), candidate.end(), kTag.begin(), kTag.end(),
+                   [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex) {
   rt::Text text = rt::ConvertToText(ValueRecord::ByteSet(body.get()));
   rt::CallPlatformFunction<rt::kCoInitialize>(nullptr);
   rt::Text head = Head(body);
-  if (regex.Search(kCharsetPattern, head)) {
+  if (!MentionsMeta(head.view())) {
+    // The search would find nothing; skipping its automation round trips
+    // leaves the same text and the same pump as a search that ran.
+    rt::ProcessPendingEvents();
+  } else if (regex.Search(kCharsetPattern, head)) {
     rt::Text charset = regex.SubMatchText(1, 1);
     if (!charset.empty() && !IsLocalCharset(charset.view()))
       DecodeThroughStream(body, charset, text);
