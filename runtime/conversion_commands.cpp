@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -103,21 +104,25 @@ std::string_view UpToZero(std::string_view bytes) {
   return bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
 }
 
-// The text form of a value; arrays of numbers give their raw bytes.
-std::string TextOf(const ValueRecord& value) {
+// The kinds whose text is a run of their own bytes (texts, byte sets, arrays
+// of numbers), as a view: a large body becomes a text with one copy, not two.
+std::optional<std::string_view> OwnBytes(const ValueRecord& value) {
   TypeCode base = BaseType(value.type);
   if (IsByRef(value.type)) {
-    if (!IsNumericType(base)) return {};
+    if (!IsNumericType(base)) return std::string_view();
     auto* block = value.AsPointer<void>();
     ArrayInfo info = ArrayCountOrZero(block);
     size_t size = static_cast<size_t>(info.count) * static_cast<size_t>(MemberSize(base));
-    return std::string(UpToZero({reinterpret_cast<const char*>(info.members), size}));
+    return UpToZero({reinterpret_cast<const char*>(info.members), size});
   }
-  switch (base) {
-    case type::Text:
-      return std::string(TextView(value.AsPointer<const char>()));
-    case type::ByteSet:
-      return std::string(UpToZero(args::ByteSetView(value.AsPointer<void>())));
+  if (base == type::Text) return TextView(value.AsPointer<const char>());
+  if (base == type::ByteSet) return UpToZero(args::ByteSetView(value.AsPointer<void>()));
+  return std::nullopt;
+}
+
+// The text form of a value of the other kinds.
+std::string TextOf(const ValueRecord& value) {
+  switch (BaseType(value.type)) {
     case type::Byte:
       return std::to_string(value.low & 0xFFu);
     case type::Short:
@@ -162,7 +167,11 @@ void ToInteger(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
 
 void ConvertToText(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   if (!args::Given(args, arg_count, 0)) return;
-  args::SetPointer(result, NewText(TextOf(args[0])));
+  if (std::optional<std::string_view> bytes = OwnBytes(args[0])) {
+    args::SetPointer(result, NewText(*bytes));
+  } else {
+    args::SetPointer(result, NewText(TextOf(args[0])));
+  }
 }
 
 }  // namespace rt::cmd

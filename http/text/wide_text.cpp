@@ -60,4 +60,12 @@ rt::Text WideToAnsi(rt::ByteSetRef wide) {
   return rt::Text(block);
 }
 
+const char16_t* WideChars(const rt::ByteSet& wide) {
+  return wide.empty() ? u"" : reinterpret_cast<const char16_t*>(wide.data());
+}
+
+uint32_t WideLength(const rt::ByteSet& wide) {
+  return wide.size() < 2 ? 0 : static_cast<uint32_t>(wide.size() / 2 - 1);
+}
+
 }  // namespace http

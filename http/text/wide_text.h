@@ -3,6 +3,8 @@
 // UTF-16 to their platform objects).
 #pragma once
 
+#include <cstdint>
+
 #include "runtime/owned.h"
 
 namespace http {
@@ -14,5 +16,11 @@ rt::ByteSet AnsiToWide(rt::TextRef text, bool drop_terminator = false);
 // UTF-16LE bytes (an odd last byte is ignored) back to GBK, ending at the first
 // NUL so that input carrying its own terminator loses it here.
 rt::Text WideToAnsi(rt::ByteSetRef wide);
+
+// The characters of a byte set made by AnsiToWide, or "" when it is empty,
+// so a platform call always receives a terminated string.
+const char16_t* WideChars(const rt::ByteSet& wide);
+// Its length in UTF-16 units without the terminator (0 when empty).
+uint32_t WideLength(const rt::ByteSet& wide);
 
 }  // namespace http
