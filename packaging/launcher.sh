@@ -61,6 +61,7 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
+# An empty prefix counts as unset.
 if [ -z "${QUOTEVIEW_QUOTE_PREFIX:-}" ] && [ -z "${QUOTEVIEW_CHART_PREFIX:-}" ] && ! ServiceAnswers; then
   # Without a service the viewer still opens, with empty columns.
   StartService
