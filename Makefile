@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 TEST_BUILD := build/test
 RELEASE_BUILD := build/release
 
-.PHONY: deps test bench run clean
+.PHONY: deps test bench run package clean
 
 deps:
 	@scripts/install-deps
@@ -26,6 +26,16 @@ run: deps
 	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quoteview
 	@scripts/run-viewer $(RELEASE_BUILD)
+
+# The Debian package from the Release build, checked before it is handed over.
+package: deps
+	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quoteview quote-service quoteview_package_files
+	@rm -rf $(RELEASE_BUILD)/packages
+	@cd $(RELEASE_BUILD) && cpack -G DEB -B packages >/dev/null
+	@deb=$$(basename $(RELEASE_BUILD)/packages/quoteview_*.deb) && \
+		mv $(RELEASE_BUILD)/packages/$$deb build/$$deb && \
+		scripts/check-package --deb build/$$deb && echo "package: build/$$deb"
 
 clean:
 	rm -rf build
