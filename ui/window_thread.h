@@ -2,6 +2,12 @@
 // window thread: a call from elsewhere is carried out there while the caller
 // waits, like a message sent to a window. The window thread takes such calls
 // whenever it processes events (its loop, or a pending-events pump).
+//
+// An operation whose result nobody reads may instead be posted: the caller
+// goes on at once. Both kinds travel as events to the application object, and
+// Qt delivers the events one thread posts to one receiver in the order they
+// were posted, so a thread's posted and waited-for calls are carried out in
+// the order it made them: a call that waits sees every write posted before it.
 #pragma once
 
 #include <QCoreApplication>
@@ -29,6 +35,18 @@ auto RunOnWindowThread(F function) -> std::invoke_result_t<F> {
     QMetaObject::invokeMethod(app, std::move(function), Qt::BlockingQueuedConnection, &result);
     return result;
   }
+}
+
+// The function must own everything it uses: the caller may free its
+// arguments as soon as this returns.
+template <class F>
+void PostToWindowThread(F function) {
+  if (OnWindowThread()) {
+    function();
+    return;
+  }
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(function),
+                            Qt::QueuedConnection);
 }
 
 }  // namespace ui
