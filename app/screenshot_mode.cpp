@@ -12,8 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "app/main_form.h"
+#include "app/quote_record.h"
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
 #include "ui/cartoon_units.h"
@@ -57,9 +59,20 @@ void StartWatchdog(int wait_ms) {
   }).detach();
 }
 
+// The order book's captions before the row change, to tell whether a quote came.
+std::vector<std::string> BookCaptions() {
+  std::vector<std::string> captions;
+  for (const FieldPlace& place : FullFormPlaces()) {
+    captions.push_back(ui::ReadUnitText(LabelRef(place.place), ui::property::Text).str());
+  }
+  return captions;
+}
+std::vector<std::string> captions_before;
+
 // Imports the codes through the edit box and the button, then selects a row:
 // the row-change handler runs at once and returns with the chart shown.
 void FillWindow() {
+  captions_before = BookCaptions();
   auto* import = static_cast<QAbstractButton*>(UnitWidget(unit::ImportButton));
   for (const char* code : kScreenshotCodes) {
     ui::WriteUnitText(kCodeBox, ui::property::Text, code);
@@ -75,7 +88,9 @@ void FillWindow() {
   list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::NoUpdate);
 }
 
+// Any quote in a row or the order book, or a chart, means the service answered.
 bool ServiceAnswered() {
+  if (BookCaptions() != captions_before) return true;
   const auto& box = static_cast<ui::CartoonBoxUnit&>(ui::LookUpUnit(kMainWindow, unit::ChartBox));
   for (const ui::BoxObject& object : box.model().objects()) {
     if (object.picture) return true;
