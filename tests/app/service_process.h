@@ -1,5 +1,5 @@
-// quote-service run as a child process on an ephemeral loopback port with its
-// market clock frozen (equal answers every time), stopped by its PID.
+// quote-service as a child process on an ephemeral loopback port, its market
+// clock frozen so that it answers alike every time; stopped by its PID.
 #pragma once
 
 #include <httplib.h>
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -22,41 +23,36 @@ class ServiceProcess {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = {const_cast<char*>(QUOTE_SERVICE_BINARY),
-                    const_cast<char*>("--port"),
-                    const_cast<char*>("0"),
-                    const_cast<char*>("--clock"),
-                    const_cast<char*>("1717740600"),
-                    nullptr};
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    const char* argv[] = {QUOTE_SERVICE_BINARY, "--port", "0", "--clock", "1717740600", nullptr};
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
+      pid_ = -1;
+    }
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
+    // The first line names the port; the log lines after it are drained so
+    // the service never blocks on a full pipe.
     output_ = fdopen(out[0], "r");
-    // "quote-service listening on 127.0.0.1:PORT"; then one log line per request.
-    char line[256] = "";
+    char line[512] = "";
     if (pid_ > 0 && std::fgets(line, sizeof line, output_)) {
-      const std::string first = line;
-      port_ = std::atoi(first.substr(first.rfind(':') + 1).c_str());
+      port_ = std::atoi(std::strrchr(line, ':') ? std::strrchr(line, ':') + 1 : "0");
     }
     drain_ = std::thread([this] {
-      while (std::fgets(line_, sizeof line_, output_)) {
+      char rest[512];
+      while (std::fgets(rest, sizeof rest, output_)) {
       }
     });
   }
   ~ServiceProcess() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && kill(pid_, SIGTERM) == 0) waitpid(pid_, nullptr, 0);
     drain_.join();
     std::fclose(output_);
   }
 
   int port() const { return port_; }
   std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
-  // What the service answers at `target`, fetched past the viewer.
+  // The service's own answer, fetched past the viewer.
   std::string Get(const std::string& target) const {
-    httplib::Client client("127.0.0.1", port_);
-    httplib::Result result = client.Get(target);
+    httplib::Result result = httplib::Client("127.0.0.1", port_).Get(target);
     return result ? result->body : std::string();
   }
 
@@ -64,7 +60,6 @@ class ServiceProcess {
   pid_t pid_ = -1;
   int port_ = 0;
   std::FILE* output_ = nullptr;
-  char line_[512];
   std::thread drain_;
 };
 

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 
 #include "app/main_form.h"
@@ -30,6 +29,7 @@
 namespace {
 
 using Fields = std::vector<std::string>;
+constexpr QRgb kWhite = 0xffffffff;
 
 Fields Split(const std::string& answer) {
   Fields fields;
@@ -41,9 +41,9 @@ Fields Split(const std::string& answer) {
   return fields;
 }
 
-// Field n of the full form and the value label it belongs in: buy levels 1 to 5
-// in fields 10 to 19, sell levels in 20 to 29, two values per level; first
-// values in labels 20-24 (buy) and 19-15 (sell), second ones in 32-36 and 31-27.
+// Field n of the full form and its value label: buy levels 1 to 5 in fields
+// 10 to 19, sell levels in 20 to 29, two values a level; first values in
+// labels 20-24 (buy) and 19-15 (sell), second ones in 32-36 and 31-27.
 std::map<int, int> LabelOfField() {
   std::map<int, int> labels;
   for (int level = 0; level < 5; ++level) {
@@ -55,16 +55,16 @@ std::map<int, int> LabelOfField() {
   return labels;
 }
 
-// The five cells a short answer gives a row: fields 2, 4 and 6, the volume
-// (field 7) in units of ten thousand, the market value up to the quote mark.
+// The five cells of a short answer: fields 2, 4, 6, the volume (field 7) in
+// ten thousands, the market value (field 10) up to the quote mark.
 Fields RowOf(const Fields& f) {
   char volume[32];
   std::snprintf(volume, sizeof volume, "%.13g", std::atoll(f[6].c_str()) / 10000.0);
   return {f[1], f[3], f[5], volume, f[9].substr(0, f[9].find('"'))};
 }
 
-// A record of `count` fields, each naming its code and number ("600000:4"),
-// volume digits in field 7 and the closing quote after the last field.
+// `count` fields, each naming its code and number ("600000:4"), digits in
+// field 7, the closing quote after the last one.
 std::string Record(const std::string& code, int count) {
   std::string record = "v_" + code + "=\"1";
   for (int n = 2; n <= count; ++n) {
@@ -73,11 +73,12 @@ std::string Record(const std::string& code, int count) {
   return record + "\";\n";
 }
 
-std::string Png(uint8_t red, uint8_t green, uint8_t blue) {
-  test_support::PngLayout layout(40, 30, test_support::PngColour::kRgb);
-  for (int i = 0; i < 40 * 30; ++i) layout.samples.insert(layout.samples.end(), {red, green, blue});
-  const std::vector<uint8_t> png = test_support::WritePng(layout);
-  return "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n\r\n" + std::string(png.begin(), png.end());
+std::string Answer(const std::string& body) {
+  return "HTTP/1.1 200 OK\r\n\r\n" + body;
+}
+
+std::string Exchange(const std::string& code) {
+  return code.starts_with('0') ? "sz" : "sh";
 }
 
 class ViewerTest : public ::testing::Test {
@@ -110,14 +111,14 @@ class ViewerTest : public ::testing::Test {
     static_cast<QLineEdit*>(Widget(app::unit::CodeBox))->setText(QString::fromStdString(code));
     QTest::mouseClick(Widget(app::unit::ImportButton), Qt::LeftButton);
   }
-  // A click on the row: the handler has run when this returns.
+  // A click on the row; its handler has run when this returns.
   static void ChangeRow(int row) {
     const QRect cell = List()->visualRect(List()->model()->index(row, 0));
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
   }
   static bool WaitForPasses() {
     const bool ended = QTest::qWaitFor([] { return app::RefreshPassesRunning() == 0; }, 15000);
-    QCoreApplication::sendPostedEvents();  // the last writes of the passes
+    QCoreApplication::sendPostedEvents();  // the passes' last writes
     return ended;
   }
   static Fields Row(int row) {
@@ -130,23 +131,12 @@ class ViewerTest : public ::testing::Test {
   static std::string Label(int number) {
     return ui::ReadUnitText(app::LabelRef(number), ui::property::Text).str();
   }
-  static std::vector<std::string> Labels() {
-    std::vector<std::string> texts;
+  static Fields Labels() {
+    Fields texts;
     for (const auto& [field, label] : LabelOfField()) texts.push_back(Label(label));
     return texts;
   }
   static QImage Box() { return Widget(app::unit::ChartBox)->grab().toImage(); }
-  // The targets of one kind of request, in the order they arrived.
-  enum Kind { kShort, kFull, kPicture };
-  static Fields Targets(const test::HttpTestServer& server, Kind kind) {
-    Fields targets;
-    for (const test::ReceivedRequest& request : server.Requests()) {
-      const std::string& t = request.target;
-      const Kind of = t.starts_with("/q=s_") ? kShort : t.starts_with("/q=") ? kFull : kPicture;
-      if (of == kind) targets.push_back(t);
-    }
-    return targets;
-  }
 };
 
 TEST_F(ViewerTest, ARowChangeShowsWhatTheServiceSentInRowsOrderBookAndChart) {
@@ -159,8 +149,7 @@ TEST_F(ViewerTest, ARowChangeShowsWhatTheServiceSentInRowsOrderBookAndChart) {
   ASSERT_TRUE(WaitForPasses());
 
   for (int row = 0; row < 3; ++row) {
-    const std::string exchange = codes[row][0] == '0' ? "sz" : "sh";
-    const Fields answer = Split(service.Get("/q=s_" + exchange + codes[row]));
+    const Fields answer = Split(service.Get("/q=s_" + Exchange(codes[row]) + codes[row]));
     ASSERT_GE(answer.size(), 10u);
     EXPECT_EQ(Row(row), RowOf(answer)) << codes[row];
   }
@@ -169,52 +158,67 @@ TEST_F(ViewerTest, ARowChangeShowsWhatTheServiceSentInRowsOrderBookAndChart) {
   for (const auto& [field, label] : LabelOfField()) {
     EXPECT_EQ(Label(label), full[field - 1]) << "field " << field << ", label " << label;
   }
-  const std::string png = service.Get("/quotepic/10082333/000001.png");
   const QImage chart =
-      QImage::fromData(QByteArray::fromStdString(png)).convertToFormat(QImage::Format_RGB32);
-  const QImage shown = Box().convertToFormat(QImage::Format_RGB32);
-  ASSERT_EQ(chart.size(), shown.size());
-  EXPECT_EQ(shown, chart);
+      QImage::fromData(QByteArray::fromStdString(service.Get("/quotepic/10082333/000001.png")));
+  ASSERT_FALSE(chart.isNull());
+  EXPECT_EQ(Box().convertToFormat(QImage::Format_RGB32),
+            chart.convertToFormat(QImage::Format_RGB32));
 }
 
+// Every code gets a 10-field short record and a 33-field full one; 600000 and
+// 000001 have a small red or blue picture.
 class MadeToOrderTest : public ViewerTest {
  protected:
   void SetUp() override {
     ViewerTest::SetUp();
     UseService(server.Url(""));
     for (const char* code : {"600000", "000001", "600519"}) {
-      const std::string exchange = code[0] == '0' ? "sz" : "sh";
-      server.Reply("/q=s_" + exchange + code, "HTTP/1.1 200 OK\r\n\r\n" + Record(code, 10));
-      server.Reply("/q=" + exchange + code, "HTTP/1.1 200 OK\r\n\r\n" + Record(code, 33));
+      server.Reply("/q=s_" + Exchange(code) + code, Answer(Record(code, 10)));
+      server.Reply("/q=" + Exchange(code) + code, Answer(Record(code, 33)));
     }
-    server.Reply("/quotepic/10082333/600000.png", Png(200, 0, 0));
-    server.Reply("/quotepic/10082333/000001.png", Png(0, 0, 200));
+    for (const auto& [code, red] : {std::pair{"600000", 200}, {"000001", 0}}) {
+      test_support::PngLayout layout(40, 30, test_support::PngColour::kRgb);
+      for (int i = 0; i < 40 * 30; ++i)
+        layout.samples.insert(layout.samples.end(), {uint16_t(red), 0, 200});
+      const std::vector<uint8_t> png = test_support::WritePng(layout);
+      server.Reply(std::string("/quotepic/10082333/") + code + ".png",
+                   Answer(std::string(png.begin(), png.end())));
+    }
+  }
+  // The targets of one kind of request ("/q=s_", "/q=s" for full ones,
+  // "/quotepic/"), in the order they came.
+  Fields Targets(std::string_view kind) const {
+    Fields targets;
+    for (const test::ReceivedRequest& request : server.Requests()) {
+      const std::string& t = request.target;
+      const bool full = t.starts_with("/q=") && !t.starts_with("/q=s_");
+      if (kind == "/q=s" ? full : t.starts_with(kind)) targets.push_back(t);
+    }
+    return targets;
   }
   test::HttpTestServer server;
 };
 
-TEST_F(MadeToOrderTest, ImportAppendsOneRowWithTheCodeAndAsksNothing) {
-  Import("600000");
-  Import("600000");
-  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 2);
-  EXPECT_EQ(ui::GetCellText(app::kWatchList, 1, 0).str(), "600000");
-  EXPECT_EQ(Row(1), Fields(5, ""));
+TEST_F(MadeToOrderTest, ImportAsksNothingARowChangeAsksOncePerRowThenForQuoteAndPicture) {
+  Import("000001");
+  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 1);
+  EXPECT_EQ(ui::GetCellText(app::kWatchList, 0, 0).str(), "000001");
+  EXPECT_EQ(Row(0), Fields(5, ""));
   QTest::qWait(50);
   EXPECT_TRUE(server.Requests().empty());
-}
 
-TEST_F(MadeToOrderTest, EachRowChangeAsksOncePerRowInOrderThenTheQuoteAndThePicture) {
-  for (const char* code : {"000001", "600000", "000001"}) Import(code);
+  Import("600000");
+  Import("000001");
   ChangeRow(1);
   ASSERT_TRUE(WaitForPasses());
-  EXPECT_EQ(Targets(server, kShort), (Fields{"/q=s_sz000001", "/q=s_sh600000", "/q=s_sz000001"}));
-  EXPECT_EQ(Targets(server, kFull), (Fields{"/q=sh600000"}));
-  EXPECT_EQ(Targets(server, kPicture), (Fields{"/quotepic/10082333/600000.png"}));
+  EXPECT_EQ(Targets("/q=s_"), (Fields{"/q=s_sz000001", "/q=s_sh600000", "/q=s_sz000001"}));
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sh600000"}));
+  EXPECT_EQ(Targets("/quotepic/"), (Fields{"/quotepic/10082333/600000.png"}));
   EXPECT_EQ(server.Requests().size(), 5u);
-  // The picture sits at the box's top-left corner; the rest is background.
-  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 0));
-  EXPECT_EQ(Box().pixel(39, 29), qRgb(200, 0, 0));
-  EXPECT_EQ(Box().pixel(40, 30), qRgb(255, 255, 255));
+  // The picture from the box's top-left corner; background beyond it.
+  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 200));
+  EXPECT_EQ(Box().pixel(39, 29), qRgb(200, 0, 200));
+  EXPECT_EQ(Box().pixel(40, 30), kWhite);
 }
 
 TEST_F(MadeToOrderTest, AnEmptyListAsksNothingAndNoRowAsksForTheBareExchange) {
@@ -223,15 +227,15 @@ TEST_F(MadeToOrderTest, AnEmptyListAsksNothingAndNoRowAsksForTheBareExchange) {
   EXPECT_TRUE(server.Requests().empty());
 
   Import("600000");
-  const std::vector<std::string> placeholders = Labels();
+  const Fields placeholders = Labels();
   // The focus moves to the row while nothing is selected: property 35 reads -1.
   List()->selectionModel()->setCurrentIndex(List()->model()->index(0, 0),
                                             QItemSelectionModel::NoUpdate);
   ASSERT_TRUE(WaitForPasses());
-  EXPECT_EQ(Targets(server, kFull), (Fields{"/q=sh"}));
-  EXPECT_EQ(Targets(server, kPicture), (Fields{"/quotepic/10082333/.png"}));
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sh"}));
+  EXPECT_EQ(Targets("/quotepic/"), (Fields{"/quotepic/10082333/.png"}));
   EXPECT_EQ(Labels(), placeholders);
-  EXPECT_EQ(Box().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(Box().pixel(0, 0), kWhite);
 }
 
 TEST_F(MadeToOrderTest, TwoQuickRowChangesGiveTwoCompletePasses) {
@@ -242,7 +246,7 @@ TEST_F(MadeToOrderTest, TwoQuickRowChangesGiveTwoCompletePasses) {
   ASSERT_TRUE(WaitForPasses());
   // Two passes, interleaved as they like, each in row order: the k-th request
   // for a row comes after the k-th request for the row above it.
-  const Fields seen = Targets(server, kShort);
+  const Fields seen = Targets("/q=s_");
   ASSERT_EQ(seen.size(), 6u);
   std::map<std::string, std::vector<size_t>> at;
   for (size_t i = 0; i < seen.size(); ++i) at[seen[i].substr(7)].push_back(i);
@@ -266,17 +270,17 @@ TEST_F(MadeToOrderTest, ANestedRowChangeFinishesFirstAndTheOuterStockStays) {
   });
   ChangeRow(0);
   EXPECT_TRUE(nested);
-  EXPECT_EQ(Targets(server, kFull), (Fields{"/q=sz000001", "/q=sh600000"}));
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sz000001", "/q=sh600000"}));
   const Fields outer = Split(Record("600000", 33));
   for (const auto& [field, label] : LabelOfField()) EXPECT_EQ(Label(label), outer[field - 1]);
-  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 0));
+  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 200));
 }
 
 TEST_F(MadeToOrderTest, AShortRecordWritesWhatItHasAndTheViewerGoesOn) {
-  server.Reply("/q=s_sh600000", "HTTP/1.1 200 OK\r\n\r\n" + Record("600000", 9));
-  server.Reply("/q=sh600000", "HTTP/1.1 200 OK\r\n\r\n" + Record("600000", 20));
+  server.Reply("/q=s_sh600000", Answer(Record("600000", 9)));
+  server.Reply("/q=sh600000", Answer(Record("600000", 20)));
   Import("600000");
-  const std::vector<std::string> placeholders = Labels();
+  const Fields placeholders = Labels();
   ChangeRow(0);
   ASSERT_TRUE(WaitForPasses());
   const Fields f = Split(Record("600000", 9));
@@ -289,50 +293,36 @@ TEST_F(MadeToOrderTest, AShortRecordWritesWhatItHasAndTheViewerGoesOn) {
   EXPECT_EQ(ui::GetRowCount(app::kWatchList), 2);
 }
 
-TEST_F(MadeToOrderTest, AFailingServiceKeepsRowsAndLabelsAndLeavesTheBoxEmpty) {
+// After a good round: a server with nothing but error pages, one that closes
+// every connection without a word, and none at all. Rows and labels keep what
+// they show, the box is emptied, and the window goes on taking input.
+TEST_F(MadeToOrderTest, AFailingSilentOrAbsentServiceChangesNothingButEmptiesTheBox) {
   Import("600000");
   ChangeRow(0);
   ASSERT_TRUE(WaitForPasses());
-  const Fields filled = Row(0);
-  const std::vector<std::string> labels = Labels();
+  const Fields filled = Row(0), labels = Labels();
   ASSERT_EQ(filled[0], "600000:2");
-  // From now on every address gets an error page.
-  for (const char* path : {"/q=s_sh600000", "/q=sh600000", "/q=s_sz000001", "/q=sz000001",
-                           "/quotepic/10082333/000001.png"}) {
-    server.Reply(path, "HTTP/1.1 500 Internal Server Error\r\n\r\n<html>no quote</html>");
-  }
-  Import("000001");
-  ChangeRow(1);
-  ASSERT_TRUE(WaitForPasses());
-  EXPECT_EQ(Row(0), filled);
-  EXPECT_EQ(Row(1), Fields(5, ""));
-  EXPECT_EQ(Labels(), labels);
-  EXPECT_EQ(Box().pixel(0, 0), qRgb(255, 255, 255));
-}
-
-// A service that closes every connection without a word, and one that is not
-// there at all: nothing changes, and the window goes on taking input.
-TEST_F(ViewerTest, ASilentOrAbsentServiceChangesNothingAndTheWindowResponds) {
+  test::HttpTestServer errors;
   test::RawSocketServer silent({});
-  int absent_port = 0;
+  int absent = 0;
   {
     test::RawSocketServer gone({});
-    absent_port = gone.port();
+    absent = gone.port();
   }
-  const std::vector<std::string> placeholders = Labels();
-  int rows = 0;
+  int rows = 1;
   for (const std::string& base :
-       {silent.Url(""), "http://127.0.0.1:" + std::to_string(absent_port)}) {
+       {errors.Url(""), silent.Url(""), "http://127.0.0.1:" + std::to_string(absent)}) {
     UseService(base);
-    Import("600000");
+    Import("000001");
     ChangeRow(rows++);
     ASSERT_TRUE(WaitForPasses());
-    for (int row = 0; row < rows; ++row) EXPECT_EQ(Row(row), Fields(5, "")) << base;
-    EXPECT_EQ(Labels(), placeholders) << base;
-    EXPECT_EQ(Box().pixel(0, 0), qRgb(255, 255, 255)) << base;
+    EXPECT_EQ(Row(0), filled) << base;
+    for (int row = 1; row < rows; ++row) EXPECT_EQ(Row(row), Fields(5, "")) << base;
+    EXPECT_EQ(Labels(), labels) << base;
+    EXPECT_EQ(Box().pixel(0, 0), kWhite) << base;
   }
-  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 2);
-  EXPECT_GE(silent.Requests().size(), 3u);
+  EXPECT_EQ(errors.Requests().size(), 4u);  // the quote, the picture, two rows
+  EXPECT_EQ(silent.Requests().size(), 5u);  // the quote, the picture, three rows
 }
 
 }  // namespace
