@@ -14,11 +14,8 @@
 #include <QMetaObject>
 #include <QThread>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 namespace ui {
 
@@ -41,43 +38,12 @@ auto RunOnWindowThread(F function) -> std::invoke_result_t<F> {
   }
 }
 
-namespace detail {
-// The calls one thread has posted that the window thread has not yet taken.
-struct PostedCalls {
-  std::mutex mutex;
-  std::vector<std::function<void()>> calls;
-};
-}  // namespace detail
-
 // The function must own everything it uses: the caller may free its
-// arguments as soon as this returns. A thread's posted calls wait in its own
-// queue; only the first call of an empty queue posts an event, which runs
-// every call queued by the time it is taken. So a worker writing several
-// cells wakes the window thread once, and its order still holds: the queue is
-// emptied before any event the worker posts after it.
-template <class F>
-void PostToWindowThread(F function) {
-  if (OnWindowThread()) {
-    function();
-    return;
-  }
-  thread_local const auto queue = std::make_shared<detail::PostedCalls>();
-  {
-    std::lock_guard lock(queue->mutex);
-    queue->calls.emplace_back(std::move(function));
-    if (queue->calls.size() > 1) return;  // the event for the first one is still to come
-  }
-  QMetaObject::invokeMethod(
-      QCoreApplication::instance(),
-      [queue = queue] {
-        std::vector<std::function<void()>> calls;
-        {
-          std::lock_guard lock(queue->mutex);
-          calls.swap(queue->calls);
-        }
-        for (std::function<void()>& call : calls) call();
-      },
-      Qt::QueuedConnection);
-}
+// arguments as soon as this returns. Each thread's posted calls wait in one
+// queue of its own; only the first call into an empty queue posts an event,
+// which runs every call queued by the time it is taken. So a worker writing
+// several cells wakes the window thread once, and its order still holds: the
+// queue is emptied before any event the worker posts after it.
+void PostToWindowThread(std::function<void()> function);
 
 }  // namespace ui
