@@ -24,7 +24,7 @@ bench: deps
 
 run: deps
 	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quoteview
+	@cmake --build $(RELEASE_BUILD) -j$(JOBS) --target quoteview quote-service
 	@scripts/run-viewer $(RELEASE_BUILD)
 
 # The Debian package from the Release build, checked before it is handed over.

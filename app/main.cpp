@@ -2,16 +2,27 @@
 // the window is closed, then the process ends at once.
 #include <QApplication>
 #include <memory>
+#include <string>
 
 #include "app/main_form.h"
 #include "app/main_handlers.h"
 #include "app/program_end.h"
+#include "app/screenshot_mode.h"
+#include "app/service_addresses.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
 #include "ui/message_loop.h"
 #include "ui/window_runtime.h"
 
 int main(int argc, char** argv) {
+  // Read before the runtime moves to the program's folder, which would change
+  // what a relative screenshot path means.
+  app::ReadServiceAddresses();
+  const std::string screenshot = app::ScreenshotPathFromEnvironment();
+  // A screenshot needs no display.
+  if (!screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   rt::RuntimeService(6);
 
   // The window system and the window templates. Without a reachable display
@@ -26,6 +37,7 @@ int main(int argc, char** argv) {
 
   app::StartRoutine();  // its result is not used
   ui::LoadStartWindow(app::kMainWindow);
+  if (!screenshot.empty()) app::StartScreenshotMode(screenshot);
   ui::RunMessageLoop();
-  app::EndProcess();
+  app::EndProcess(screenshot.empty() ? 0 : app::ScreenshotExitCode());
 }

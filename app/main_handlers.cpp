@@ -1,8 +1,11 @@
 #include "app/main_handlers.h"
 
 #include "app/main_form.h"
+#include "app/refresh_worker.h"
+#include "app/stock_details.h"
 #include "ui/control_theme.h"
 #include "ui/list_commands.h"
+#include "ui/list_view_unit.h"
 #include "ui/standard_units.h"
 #include "ui/unit_properties.h"
 
@@ -25,9 +28,15 @@ void OnImportClicked() {
 }
 
 void OnCurrentRowChanged() {
-  // The refresh worker (one pass over the watch list on its own thread) and,
-  // after it is started, the order-book and chart fetch for the focused row
-  // attach here. Until they land a row change does nothing further.
+  // The refresh pass starts first and runs beside the rest; the details of
+  // the focused row are fetched here, on the window thread. HttpRequest lets
+  // pending events through, so another row change can run this handler again
+  // nested inside: it finishes first, and this run then shows its own stock.
+  StartRefreshWorker();
+  const int32_t row = ui::ReadUnitInt(kWatchList, ui::property::FirstSelectedRow);
+  const rt::Text code = ui::GetCellText(kWatchList, row, 0);
+  ShowOrderBook(code);
+  ShowChart(code);
 }
 
 }  // namespace app

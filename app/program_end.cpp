@@ -8,11 +8,11 @@
 
 namespace app {
 
-void EndProcess() {
+void EndProcess(int exit_code) {
   rt::CloseInternetSession();
   rt::ReleasePlatformLibraries();
   std::fflush(nullptr);
-  std::_Exit(0);
+  std::_Exit(exit_code);
 }
 
 }  // namespace app

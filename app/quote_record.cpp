@@ -1,5 +1,6 @@
 #include "app/quote_record.h"
 
+#include "app/service_addresses.h"
 #include "http/text/text_between.h"
 #include "runtime/app_routines.h"
 #include "runtime/core_commands.h"
@@ -56,10 +57,6 @@ rt::Text Convert(const char* field, FieldConversion conversion) {
 }
 
 }  // namespace
-
-const char* QuoteServicePrefix() {
-  return "http://127.0.0.1:18080/q=";
-}
 
 rt::Text ExchangePrefix(rt::TextRef code) {
   return rt::Text::Copy(code.view().starts_with('0') ? "sz" : "sh");

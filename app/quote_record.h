@@ -11,9 +11,6 @@
 
 namespace app {
 
-// Base address of the quote service, ending in "/q=".
-const char* QuoteServicePrefix();
-
 // "sz" when the code's first byte is "0", otherwise "sh" (an empty code too).
 rt::Text ExchangePrefix(rt::TextRef code);
 // The full form (order book): prefix + exchange + code.

@@ -104,8 +104,14 @@ Market::Market(uint64_t seed, int count) : seed_(seed) {
     return true;
   };
 
-  add(0, 0, Hash(seed, 600000));
-  if (count > 1) add(4, 1, Hash(seed, 1));
+  // The well-known codes come first, as far as the count goes.
+  for (std::string_view code : kWellKnownCodes) {
+    if (static_cast<int>(stocks_.size()) == count) break;
+    const std::string_view head = code.substr(0, 3);
+    size_t family = 0;
+    while (kFamilies[family].head != head) ++family;
+    add(family, std::stoi(std::string(code.substr(3))), Hash(seed, std::stoull(std::string(code))));
+  }
   for (uint64_t i = 0; static_cast<int>(stocks_.size()) < count; ++i) {
     uint64_t h = Hash(seed, 0x434F'4445ull, i);
     size_t family = PickFamily(h);

@@ -30,8 +30,12 @@ class Market {
   static constexpr int kDefaultStocks = 300;
   static constexpr uint64_t kDefaultSeed = 20240607;
 
-  // `count` is clamped to 1..kMaxStocks. 600000 and 000001 are always the first
-  // two codes so that the codes people try first are there.
+  // Codes people try first; every market lists them, in this order, as far
+  // as its count goes (600000 alone in a market of one).
+  static constexpr const char* kWellKnownCodes[] = {"600000", "000001", "600519",
+                                                    "000858", "601398", "601318"};
+
+  // `count` is clamped to 1..kMaxStocks.
   Market(uint64_t seed, int count);
 
   uint64_t seed() const { return seed_; }

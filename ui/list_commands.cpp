@@ -11,11 +11,13 @@
 namespace ui {
 namespace {
 
-// On the window thread: the list named by the record, or null when it names
-// a unit of another type.
-ListViewUnit* ListAt(const rt::ValueRecord& record) {
-  const UnitRef ref = UnitRef::From(record);
+// On the window thread: the list named by the reference, or null when it
+// names a unit of another type.
+ListViewUnit* ListAt(const UnitRef& ref) {
   return dynamic_cast<ListViewUnit*>(&LookUpCommandUnit(ref.window, ref.unit));
+}
+ListViewUnit* ListAt(const rt::ValueRecord& record) {
+  return ListAt(UnitRef::From(record));
 }
 
 rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {
@@ -43,11 +45,14 @@ void InsertRow(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args
 }
 
 void SetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
-  RunOnWindowThread([&] {
-    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
-    if (!list) return;
-    list->SetCellText(IntOr(ArgAt(args, arg_count, 1), 0), IntOr(ArgAt(args, arg_count, 2), 0),
-                      TextArg(ArgAt(args, arg_count, 3)));
+  // Nothing comes back, so a caller on another thread does not wait for the
+  // window thread: the write is posted with its own copy of the arguments and
+  // still lands before any later operation of the same caller.
+  const UnitRef list = UnitRef::From(ArgAt(args, arg_count, 0));
+  const int32_t row = IntOr(ArgAt(args, arg_count, 1), 0);
+  const int32_t column = IntOr(ArgAt(args, arg_count, 2), 0);
+  PostToWindowThread([list, row, column, text = std::string(TextArg(ArgAt(args, arg_count, 3)))] {
+    if (ListViewUnit* unit = ListAt(list)) unit->SetCellText(row, column, text);
   });
   (void)result;
 }

@@ -1,7 +1,9 @@
 // The list view library's commands on a ListView unit (the first argument).
 // Each exists as a CommandFn (the call frame form) and as a typed wrapper
 // that builds the records and goes through CallLibraryCommand. Any thread may
-// call them: they are carried out on the window thread while the caller waits.
+// call them: they are carried out on the window thread while the caller waits,
+// except SetCellText, which another thread posts and does not wait for (its
+// later operations still see the write).
 #pragma once
 
 #include <cstdint>

@@ -46,6 +46,24 @@ TEST(MarketTest, CodesBelongToTheirFamiliesAndExchanges) {
   EXPECT_EQ(market.FindCode("60000"), nullptr);
 }
 
+TEST(MarketTest, EveryMarketListsTheWellKnownCodes) {
+  for (uint64_t seed : {1ull, 7ull, 20240607ull}) {
+    for (int count : {6, 300, Market::kMaxStocks}) {
+      Market market(seed, count);
+      ASSERT_EQ(market.stocks().size(), static_cast<size_t>(count));
+      for (std::string_view code : Market::kWellKnownCodes) {
+        const char* exchange = code.starts_with('0') ? "sz" : "sh";
+        EXPECT_NE(market.Find(exchange, code), nullptr) << seed << " " << count << " " << code;
+      }
+    }
+  }
+  // A smaller market keeps the first ones, in their order.
+  const Market small(7, 3);
+  std::set<std::string> three;
+  for (const service::Stock& stock : small.stocks()) three.insert(stock.code);
+  EXPECT_EQ(three, (std::set<std::string>{"600000", "000001", "600519"}));
+}
+
 TEST(MarketTest, TheSeedDecidesTheMarket) {
   Market a(7, 300), b(7, 300), c(8, 300);
   int same_codes = 0, same_names = 0;

@@ -316,19 +316,65 @@ TEST_F(ListViewTest, AWorkerWaitsForTheWindowThreadAndProceedsWhileItPumps) {
   EXPECT_EQ(count, 1);
 }
 
-TEST_F(ListViewTest, ManyWorkersWritingAtOnceAllGetThrough) {
-  AddRows(4);
+TEST_F(ListViewTest, AWorkersWritesDoNotWaitForTheWindowThread) {
+  AddRows(1);
+  std::atomic<bool> written = false;
+  std::thread worker([&] {
+    // Each text is freed as soon as its call returns: the posted write keeps
+    // a copy of its own.
+    for (const char* text : {"first", "second", "last"}) {
+      rt::Text own = rt::Text::Copy(text);
+      SetCellText(kList, 0, 2, own);
+    }
+    written = true;
+  });
+  // The window thread processes nothing meanwhile, and the worker still gets through.
+  for (int waited = 0; waited < 2000 && !written; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_TRUE(written);
+  worker.join();
+  EXPECT_EQ(*list().model()->Cell(0, 2), "");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(*list().model()->Cell(0, 2), "last");
+}
+
+// Four workers, each writing its own row and reading back as it goes: every
+// read sees the worker's own latest write, and each cell takes its values in
+// the order the worker wrote them.
+TEST_F(ListViewTest, EachWorkersOperationsKeepTheirOrderAndItsReadsSeeItsWrites) {
+  constexpr int kWorkers = 4, kWrites = 200;
+  AddRows(kWorkers);
+  std::vector<std::vector<int>> shown(kWorkers);
+  QObject::connect(list().model(), &QAbstractItemModel::dataChanged, [&](const QModelIndex& index) {
+    if (index.column() == 1) {
+      shown[index.row()].push_back(std::stoi(*list().model()->Cell(index.row(), 1)));
+    }
+  });
   std::atomic<int> finished = 0;
+  std::vector<int> stale_reads(kWorkers, 0);
   std::vector<std::thread> workers;
-  for (int w = 0; w < 4; ++w) {
+  for (int w = 0; w < kWorkers; ++w) {
     workers.emplace_back([&, w] {
-      for (int i = 0; i < 50; ++i) SetCellText(kList, w, 1, std::to_string(i));
+      for (int i = 0; i < kWrites; ++i) {
+        SetCellText(kList, w, 1, std::to_string(i));
+        SetCellText(kList, w, 2, std::to_string(i));
+        if (i % 7 == 0 && GetCellText(kList, w, 2).view() != std::to_string(i)) ++stale_reads[w];
+        if (i % 13 == 0 && GetRowCount(kList) != kWorkers) ++stale_reads[w];
+      }
       ++finished;
     });
   }
-  while (finished < 4) QCoreApplication::processEvents();
+  while (finished < kWorkers) QCoreApplication::processEvents();
   for (std::thread& worker : workers) worker.join();
-  for (int w = 0; w < 4; ++w) EXPECT_EQ(GetCellText(kList, w, 1).view(), "49");
+  QCoreApplication::processEvents();
+  for (int w = 0; w < kWorkers; ++w) {
+    SCOPED_TRACE(w);
+    EXPECT_EQ(stale_reads[w], 0);
+    ASSERT_EQ(shown[w].size(), static_cast<size_t>(kWrites));
+    for (int i = 0; i < kWrites; ++i) EXPECT_EQ(shown[w][i], i);
+    EXPECT_EQ(GetCellText(kList, w, 1).view(), std::to_string(kWrites - 1));
+  }
 }
 
 // A command's unit is looked up by id; a window that was never loaded is the

@@ -1,0 +1,328 @@
+// The viewer end to end, offscreen, in this process: the main window against
+// quote-service run as a child process, and against loopback servers whose
+// answers are made to order or fail on purpose.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <map>
+
+#include "app/main_form.h"
+#include "app/refresh_worker.h"
+#include "app/service_addresses.h"
+#include "runtime/core_commands.h"
+#include "tests/app/service_process.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/png_writer.h"
+#include "ui/control_theme.h"
+#include "ui/form_loader.h"
+#include "ui/list_commands.h"
+#include "ui/list_view_widget.h"
+#include "ui/standard_units.h"
+#include "ui/unit_properties.h"
+#include "ui/window_registry.h"
+#include "ui/window_runtime.h"
+
+namespace {
+
+using Fields = std::vector<std::string>;
+constexpr QRgb kWhite = 0xffffffff;
+
+Fields Split(const std::string& answer) {
+  Fields fields;
+  for (size_t start = 0; start < answer.size();) {
+    const size_t tilde = std::min(answer.find('~', start), answer.size());
+    fields.push_back(answer.substr(start, tilde - start));
+    start = tilde + 1;
+  }
+  return fields;
+}
+
+// Field n of the full form and its value label: buy levels 1 to 5 in fields
+// 10 to 19, sell levels in 20 to 29, two values a level; first values in
+// labels 20-24 (buy) and 19-15 (sell), second ones in 32-36 and 31-27.
+std::map<int, int> LabelOfField() {
+  std::map<int, int> labels;
+  for (int level = 0; level < 5; ++level) {
+    labels[10 + 2 * level] = 20 + level;
+    labels[11 + 2 * level] = 32 + level;
+    labels[20 + 2 * level] = 19 - level;
+    labels[21 + 2 * level] = 31 - level;
+  }
+  return labels;
+}
+
+// The five cells of a short answer: fields 2, 4, 6, the volume (field 7) in
+// ten thousands, the market value (field 10) up to the quote mark.
+Fields RowOf(const Fields& f) {
+  char volume[32];
+  std::snprintf(volume, sizeof volume, "%.13g", std::atoll(f[6].c_str()) / 10000.0);
+  return {f[1], f[3], f[5], volume, f[9].substr(0, f[9].find('"'))};
+}
+
+// `count` fields, each naming its code and number ("600000:4"), digits in
+// field 7, the closing quote after the last one.
+std::string Record(const std::string& code, int count) {
+  std::string record = "v_" + code + "=\"1";
+  for (int n = 2; n <= count; ++n) {
+    record += "~" + (n == 7 ? std::to_string(n * 12345) : code + ":" + std::to_string(n));
+  }
+  return record + "\";\n";
+}
+
+std::string Answer(const std::string& body) {
+  return "HTTP/1.1 200 OK\r\n\r\n" + body;
+}
+
+std::string Exchange(const std::string& code) {
+  return code.starts_with('0') ? "sz" : "sh";
+}
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  static void UseService(const std::string& base) {
+    setenv("QUOTEVIEW_QUOTE_PREFIX", (base + "/q=").c_str(), 1);
+    setenv("QUOTEVIEW_CHART_PREFIX", (base + "/quotepic/10082333/").c_str(), 1);
+    app::ReadServiceAddresses();
+  }
+  void SetUp() override {
+    rt::SetPendingEventsPump(ui::PumpPendingEvents);
+    app::RegisterMainForm();
+    ui::LoadStartWindow(app::kMainWindow);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(WaitForPasses());
+    ui::ControlTheme(0);
+    ui::UnloadAllWindows();
+    unsetenv("QUOTEVIEW_QUOTE_PREFIX");
+    unsetenv("QUOTEVIEW_CHART_PREFIX");
+    app::ReadServiceAddresses();
+  }
+  static QWidget* Widget(int32_t unit) {
+    return ui::FindLoadedWindow(app::kMainWindow)->FindUnit(unit)->widget();
+  }
+  static ui::ListViewWidget* List() {
+    return static_cast<ui::ListViewWidget*>(Widget(app::unit::WatchList));
+  }
+  static void Import(const std::string& code) {
+    static_cast<QLineEdit*>(Widget(app::unit::CodeBox))->setText(QString::fromStdString(code));
+    QTest::mouseClick(Widget(app::unit::ImportButton), Qt::LeftButton);
+  }
+  // A click on the row; its handler has run when this returns.
+  static void ChangeRow(int row) {
+    const QRect cell = List()->visualRect(List()->model()->index(row, 0));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  static bool WaitForPasses() {
+    const bool ended = QTest::qWaitFor([] { return app::RefreshPassesRunning() == 0; }, 15000);
+    QCoreApplication::sendPostedEvents();  // the passes' last writes
+    return ended;
+  }
+  static Fields Row(int row) {
+    Fields cells;
+    for (int column = 1; column <= 5; ++column) {
+      cells.push_back(ui::GetCellText(app::kWatchList, row, column).str());
+    }
+    return cells;
+  }
+  static std::string Label(int number) {
+    return ui::ReadUnitText(app::LabelRef(number), ui::property::Text).str();
+  }
+  static Fields Labels() {
+    Fields texts;
+    for (const auto& [field, label] : LabelOfField()) texts.push_back(Label(label));
+    return texts;
+  }
+  static QImage Box() { return Widget(app::unit::ChartBox)->grab().toImage(); }
+};
+
+TEST_F(ViewerTest, ARowChangeShowsWhatTheServiceSentInRowsOrderBookAndChart) {
+  app_test::ServiceProcess service;
+  ASSERT_GT(service.port(), 0);
+  UseService(service.Base());
+  const Fields codes = {"600000", "000001", "600519"};
+  for (const std::string& code : codes) Import(code);
+  ChangeRow(1);
+  ASSERT_TRUE(WaitForPasses());
+
+  for (int row = 0; row < 3; ++row) {
+    const Fields answer = Split(service.Get("/q=s_" + Exchange(codes[row]) + codes[row]));
+    ASSERT_GE(answer.size(), 10u);
+    EXPECT_EQ(Row(row), RowOf(answer)) << codes[row];
+  }
+  const Fields full = Split(service.Get("/q=sz000001"));
+  ASSERT_GE(full.size(), 29u);
+  for (const auto& [field, label] : LabelOfField()) {
+    EXPECT_EQ(Label(label), full[field - 1]) << "field " << field << ", label " << label;
+  }
+  const QImage chart =
+      QImage::fromData(QByteArray::fromStdString(service.Get("/quotepic/10082333/000001.png")));
+  ASSERT_FALSE(chart.isNull());
+  EXPECT_EQ(Box().convertToFormat(QImage::Format_RGB32),
+            chart.convertToFormat(QImage::Format_RGB32));
+}
+
+// Every code gets a 10-field short record and a 33-field full one; 600000 and
+// 000001 have a small red or blue picture.
+class MadeToOrderTest : public ViewerTest {
+ protected:
+  void SetUp() override {
+    ViewerTest::SetUp();
+    UseService(server.Url(""));
+    for (const char* code : {"600000", "000001", "600519"}) {
+      server.Reply("/q=s_" + Exchange(code) + code, Answer(Record(code, 10)));
+      server.Reply("/q=" + Exchange(code) + code, Answer(Record(code, 33)));
+    }
+    for (const auto& [code, red] : {std::pair{"600000", 200}, {"000001", 0}}) {
+      test_support::PngLayout layout(40, 30, test_support::PngColour::kRgb);
+      for (int i = 0; i < 40 * 30; ++i)
+        layout.samples.insert(layout.samples.end(), {uint16_t(red), 0, 200});
+      const std::vector<uint8_t> png = test_support::WritePng(layout);
+      server.Reply(std::string("/quotepic/10082333/") + code + ".png",
+                   Answer(std::string(png.begin(), png.end())));
+    }
+  }
+  // The targets of one kind of request ("/q=s_", "/q=s" for full ones,
+  // "/quotepic/"), in the order they came.
+  Fields Targets(std::string_view kind) const {
+    Fields targets;
+    for (const test::ReceivedRequest& request : server.Requests()) {
+      const std::string& t = request.target;
+      const bool full = t.starts_with("/q=") && !t.starts_with("/q=s_");
+      if (kind == "/q=s" ? full : t.starts_with(kind)) targets.push_back(t);
+    }
+    return targets;
+  }
+  test::HttpTestServer server;
+};
+
+TEST_F(MadeToOrderTest, ImportAsksNothingARowChangeAsksOncePerRowThenForQuoteAndPicture) {
+  Import("000001");
+  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 1);
+  EXPECT_EQ(ui::GetCellText(app::kWatchList, 0, 0).str(), "000001");
+  EXPECT_EQ(Row(0), Fields(5, ""));
+  QTest::qWait(50);
+  EXPECT_TRUE(server.Requests().empty());
+
+  Import("600000");
+  Import("000001");
+  ChangeRow(1);
+  ASSERT_TRUE(WaitForPasses());
+  EXPECT_EQ(Targets("/q=s_"), (Fields{"/q=s_sz000001", "/q=s_sh600000", "/q=s_sz000001"}));
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sh600000"}));
+  EXPECT_EQ(Targets("/quotepic/"), (Fields{"/quotepic/10082333/600000.png"}));
+  EXPECT_EQ(server.Requests().size(), 5u);
+  // The picture from the box's top-left corner; background beyond it.
+  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 200));
+  EXPECT_EQ(Box().pixel(39, 29), qRgb(200, 0, 200));
+  EXPECT_EQ(Box().pixel(40, 30), kWhite);
+}
+
+TEST_F(MadeToOrderTest, AnEmptyListAsksNothingAndNoRowAsksForTheBareExchange) {
+  app::StartRefreshWorker();
+  ASSERT_TRUE(WaitForPasses());
+  EXPECT_TRUE(server.Requests().empty());
+
+  Import("600000");
+  const Fields placeholders = Labels();
+  // The focus moves to the row while nothing is selected: property 35 reads -1.
+  List()->selectionModel()->setCurrentIndex(List()->model()->index(0, 0),
+                                            QItemSelectionModel::NoUpdate);
+  ASSERT_TRUE(WaitForPasses());
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sh"}));
+  EXPECT_EQ(Targets("/quotepic/"), (Fields{"/quotepic/10082333/.png"}));
+  EXPECT_EQ(Labels(), placeholders);
+  EXPECT_EQ(Box().pixel(0, 0), kWhite);
+}
+
+TEST_F(MadeToOrderTest, TwoQuickRowChangesGiveTwoCompletePasses) {
+  const Fields codes = {"600000", "000001", "600519"};
+  for (const std::string& code : codes) Import(code);
+  ChangeRow(0);
+  ChangeRow(1);
+  ASSERT_TRUE(WaitForPasses());
+  // Two passes, interleaved as they like, each in row order: the k-th request
+  // for a row comes after the k-th request for the row above it.
+  const Fields seen = Targets("/q=s_");
+  ASSERT_EQ(seen.size(), 6u);
+  std::map<std::string, std::vector<size_t>> at;
+  for (size_t i = 0; i < seen.size(); ++i) at[seen[i].substr(7)].push_back(i);
+  for (int row = 0; row < 3; ++row) {
+    ASSERT_EQ(at[codes[row]].size(), 2u) << codes[row];
+    if (row > 0) {
+      EXPECT_GT(at[codes[row]], at[codes[row - 1]]) << codes[row];
+    }
+    EXPECT_EQ(Row(row), RowOf(Split(Record(codes[row], 10))));
+  }
+}
+
+TEST_F(MadeToOrderTest, ANestedRowChangeFinishesFirstAndTheOuterStockStays) {
+  Import("600000");
+  Import("000001");
+  // Taken while the outer run's request lets events through.
+  bool nested = false;
+  QTimer::singleShot(0, [&] {
+    nested = app::RefreshPassesRunning() > 0;  // the outer run's worker exists
+    ChangeRow(1);
+  });
+  ChangeRow(0);
+  EXPECT_TRUE(nested);
+  EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sz000001", "/q=sh600000"}));
+  const Fields outer = Split(Record("600000", 33));
+  for (const auto& [field, label] : LabelOfField()) EXPECT_EQ(Label(label), outer[field - 1]);
+  EXPECT_EQ(Box().pixel(0, 0), qRgb(200, 0, 200));
+}
+
+TEST_F(MadeToOrderTest, AShortRecordWritesWhatItHasAndTheViewerGoesOn) {
+  server.Reply("/q=s_sh600000", Answer(Record("600000", 9)));
+  server.Reply("/q=sh600000", Answer(Record("600000", 20)));
+  Import("600000");
+  const Fields placeholders = Labels();
+  ChangeRow(0);
+  ASSERT_TRUE(WaitForPasses());
+  const Fields f = Split(Record("600000", 9));
+  EXPECT_EQ(Row(0), (Fields{f[1], f[3], f[5], "8.6415", ""}));  // 86415 / 10000
+  const Fields full = Split(Record("600000", 20));
+  for (const auto& [field, label] : LabelOfField()) {
+    EXPECT_EQ(Label(label), field <= 20 ? full[field - 1] : placeholders[field - 10]) << field;
+  }
+  Import("000001");
+  EXPECT_EQ(ui::GetRowCount(app::kWatchList), 2);
+}
+
+// After a good round: a server with nothing but error pages, one that closes
+// every connection without a word, and none at all. Rows and labels keep what
+// they show, the box is emptied, and the window goes on taking input.
+TEST_F(MadeToOrderTest, AFailingSilentOrAbsentServiceChangesNothingButEmptiesTheBox) {
+  Import("600000");
+  ChangeRow(0);
+  ASSERT_TRUE(WaitForPasses());
+  const Fields filled = Row(0), labels = Labels();
+  ASSERT_EQ(filled[0], "600000:2");
+  test::HttpTestServer errors;
+  test::RawSocketServer silent({});
+  int absent = 0;
+  {
+    test::RawSocketServer gone({});
+    absent = gone.port();
+  }
+  int rows = 1;
+  for (const std::string& base :
+       {errors.Url(""), silent.Url(""), "http://127.0.0.1:" + std::to_string(absent)}) {
+    UseService(base);
+    Import("000001");
+    ChangeRow(rows++);
+    ASSERT_TRUE(WaitForPasses());
+    EXPECT_EQ(Row(0), filled) << base;
+    for (int row = 1; row < rows; ++row) EXPECT_EQ(Row(row), Fields(5, "")) << base;
+    EXPECT_EQ(Labels(), labels) << base;
+    EXPECT_EQ(Box().pixel(0, 0), kWhite) << base;
+  }
+  EXPECT_EQ(errors.Requests().size(), 4u);  // the quote, the picture, two rows
+  EXPECT_EQ(silent.Requests().size(), 5u);  // the quote, the picture, three rows
+}
+
+}  // namespace
