@@ -9,13 +9,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_check.h"
 #include "platform/kernel32.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 // Returns the conversion, or nothing when it fails; `count` gets the result of
 // the size query.

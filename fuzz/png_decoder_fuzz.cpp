@@ -18,14 +18,13 @@
 #include <utility>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "ui/cartoon_composer.h"
 #include "ui/png_decoder.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 // One box pixel under the composition rule, written out per pixel.
 void ReferencePixel(const uint8_t* pixel, uint8_t* box, int percent, uint32_t key) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "fuzz/text_reference.h"
 #include "http/text/cookies.h"
 #include "http/text/response_headers.h"
@@ -17,9 +18,7 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 std::string TextFrom(FuzzedDataProvider& data, size_t max_size) {
   std::string bytes = data.ConsumeRandomLengthString(max_size);
@@ -31,15 +30,17 @@ std::string CookieName(const std::string& item) {
   return fuzz::TrimSpaces(equals > 0 ? item.substr(0, equals - 1) : item);
 }
 
-// New cookies first, old ones of other names after them, deleted ones dropped,
+// New cookies first, then each old one whose name is not taken yet, deleted ones dropped,
 // whole repeated items once, joined with "; ".
 std::string MergedCookies(const std::string& old_cookies, const std::string& new_cookies) {
   std::vector<std::string> merged = fuzz::SplitText(new_cookies, ";", std::nullopt);
   std::vector<std::string> names;
   for (const std::string& item : merged) names.push_back(CookieName(item));
   for (const std::string& item : fuzz::SplitText(old_cookies, ";", std::nullopt)) {
+    // Names already taken include old cookies taken before this one.
     if (std::find(names.begin(), names.end(), CookieName(item)) == names.end()) {
       merged.push_back(item);
+      names.push_back(CookieName(item));
     }
   }
   std::string joined;

@@ -9,10 +9,13 @@
 #include <optional>
 #include <string>
 
+#include "fuzz/fuzz_check.h"
 #include "fuzz/text_reference.h"
 #include "runtime/core_commands.h"
 
 namespace {
+
+using fuzz::Check;
 
 // Texts end at their first NUL, so the fuzzer's bytes are cut there.
 std::string TextFrom(FuzzedDataProvider& data, size_t max_size) {
@@ -23,10 +26,6 @@ std::string TextFrom(FuzzedDataProvider& data, size_t max_size) {
 template <class T>
 std::optional<T> Maybe(FuzzedDataProvider& data, T value) {
   return data.ConsumeBool() ? std::optional<T>(value) : std::nullopt;
-}
-
-void Check(bool condition) {
-  if (!condition) std::abort();
 }
 
 void CheckTextCommands(FuzzedDataProvider& data) {

@@ -11,15 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "platform/kernel32.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 template <class Components, class Char>
 auto Slots(Components& parts) {
