@@ -1,10 +1,13 @@
-# The two commands of the quick start, plus benchmarks. Each installs what is
-# missing first, so they work on a fresh Debian 12 machine.
+# The two commands of the quick start, plus benchmarks and fuzzing. Each
+# installs what is missing first, so they work on a fresh Debian 12 machine.
 JOBS ?= $(shell nproc)
 TEST_BUILD := build/test
+TSAN_BUILD := build/tsan
 RELEASE_BUILD := build/release
+FUZZ_BUILD := build/fuzz
+FUZZ_SECONDS ?= 20
 
-.PHONY: deps test bench run package clean
+.PHONY: deps test bench fuzz run package clean
 
 deps:
 	@scripts/install-deps
@@ -16,11 +19,25 @@ test: deps
 	@cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 		ctest --output-on-failure -j$(JOBS) --timeout 120
+	@# The threaded tests once more under ThreadSanitizer, which cannot share a
+	@# build with the address sanitizer; only the suites holding them are built.
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUOTEVIEW_TSAN=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) -j$(JOBS) --target threaded_tests
+	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+		ctest --output-on-failure -j$(JOBS) --timeout 120 -L threaded
 
 bench: deps
 	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUOTEVIEW_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(RELEASE_BUILD) -j$(JOBS)
 	@scripts/run-benchmarks $(RELEASE_BUILD)/bench
+
+# Every fuzz target for FUZZ_SECONDS on its seed corpus, built with clang.
+fuzz:
+	@scripts/install-deps fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DQUOTEVIEW_FUZZ=ON -DQUOTEVIEW_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
+	@scripts/run-fuzzers $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
 
 run: deps
 	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
