@@ -1,5 +1,7 @@
 // The RegexObject methods that drive the platform object: Search and the
 // reads of its last match collection.
+#include <algorithm>
+
 #include "http/text/wide_text.h"
 #include "regex/regex_object.h"
 #include "runtime/app_routines.h"
@@ -24,13 +26,20 @@ ValueRecord SubjectArg(const RegexObject* self) {
   return ValueRecord::Pointer(rt::type::Variant, self->subject);
 }
 
-// The 0-based byte offset of `text` in the GBK subject, searched from the
-// match's FirstIndex: a GBK character never takes fewer bytes than UTF-16
-// units, so the match cannot start before that byte. -2 when not found.
+// The 0-based byte offset of `text` in the GBK subject, -2 when it is not
+// there. FirstIndex counts UTF-16 units, so the search starts at the GBK
+// length of the subject's first FirstIndex units: the byte where the match
+// begins. Searching from the unit count instead could stop at an earlier copy
+// of the match text whenever two-byte characters come before the match.
 int32_t BytePosition(const RegexObject* self, const rt::ComObject& match, rt::TextRef text) {
-  rt::Text subject = http::WideToAnsi(rt::com::ToByteSet(self->subject));
-  int32_t first_index = Truncate(match.ReadNumberProperty("FirstIndex"));
-  return rt::FindText(subject, text, first_index, false) - 1;
+  rt::ByteSet wide = rt::com::ToByteSet(self->subject);
+  rt::Text subject = http::WideToAnsi(wide);
+  const int32_t first_index = Truncate(match.ReadNumberProperty("FirstIndex"));
+  const size_t prefix_bytes =
+      std::min<size_t>(static_cast<size_t>(std::max(first_index, 0)) * 2, wide.size());
+  const rt::Text before = http::WideToAnsi(rt::ByteSet::Copy(wide.data(), prefix_bytes));
+  const auto start = static_cast<int32_t>(before.view().size());
+  return rt::FindText(subject, text, start + 1, false) - 1;
 }
 
 rt::ComObject MatchNumbered(const RegexObject* self, int32_t match) {

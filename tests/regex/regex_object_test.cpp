@@ -33,6 +33,16 @@ TEST(RegexObject, FindsAndReportsGbkBytePositions) {
   ASSERT_TRUE(r.Search(Gbk("票"), subject));
   EXPECT_EQ(r.MatchText(1, &position).str(), Gbk("票"));
   EXPECT_EQ(position, 2);
+
+  // A later match whose text also occurs between its unit count and its
+  // byte offset: the second "a" (units 5, bytes 7), not the first at byte 4.
+  const std::string twice = Gbk("股股ab a");
+  ASSERT_TRUE(r.Search("(a)", twice));
+  ASSERT_EQ(r.MatchCount(), 2);
+  EXPECT_EQ(r.MatchText(2, &position).str(), "a");
+  EXPECT_EQ(position, 7);
+  EXPECT_EQ(r.SubMatchText(2, 1, &position).str(), "a");
+  EXPECT_EQ(position, 7);
 }
 
 TEST(RegexObject, NoMatchAndMissingMatches) {
