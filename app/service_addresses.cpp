@@ -19,10 +19,12 @@ std::string& ChartPrefix() {
   return prefix;
 }
 
-// A variable that is set replaces the default, even when it is empty.
+// A variable with a value replaces the default whole. An empty one counts as
+// unset, as the launcher counts it when it decides whether to start the
+// stand-in service: an empty prefix could only make every request fail.
 std::string Chosen(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);
-  return value ? value : fallback;
+  return value && *value ? value : fallback;
 }
 
 }  // namespace
