@@ -44,6 +44,13 @@ namespace platform {
 SAFEARRAY* SafeArrayCreateFrom(VARTYPE type, LONG lower_bound, const void* data, ULONG count);
 }  // namespace platform
 
+namespace platform {
+// Bytes of the datum of a plain value of this type (numbers, logical values,
+// dates, currency, error codes); 0 for strings, interfaces, arrays, records
+// and anything unknown.
+size_t ScalarSize(VARTYPE type);
+}  // namespace platform
+
 // --- VARIANT ---
 void VariantInit(VARIANT* variant);
 // Frees what the variant owns (strings, arrays, references, records) and

@@ -15,26 +15,8 @@ namespace {
 constexpr size_t kTypeSlot = alignof(std::max_align_t);
 
 size_t ElementSize(VARTYPE type) {
+  if (size_t size = platform::ScalarSize(type)) return size;
   switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_DATE:
-      return 8;
     case VT_BSTR:
     case VT_UNKNOWN:
     case VT_DISPATCH:

@@ -53,37 +53,9 @@ bool ShallowValue(const VARIANT& source, VARIANT* out) {
     return true;
   }
   out->vt = type;
-  size_t size = 0;
-  switch (type & VT_TYPEMASK) {
-    case VT_I1:
-    case VT_UI1:
-      size = 1;
-      break;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      size = 2;
-      break;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-    case VT_HRESULT:
-      size = 4;
-      break;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_DATE:
-    case VT_CY:
-      size = 8;
-      break;
-    default:
-      size = sizeof(void*);  // strings, interfaces and arrays are pointers
-  }
-  if (type & VT_ARRAY) size = sizeof(void*);
+  // Strings, interfaces and arrays are pointers.
+  size_t size = platform::ScalarSize(type & VT_TYPEMASK);
+  if (size == 0 || (type & VT_ARRAY)) size = sizeof(void*);
   std::memcpy(&out->llVal, source.byref, size);
   return true;
 }
