@@ -1,7 +1,7 @@
 // Test entry for the application suite: Qt needs one application object on the
 // main thread before any widget exists, so this replaces GoogleTest's main.
-#include <gtest/gtest.h>
 #include <QApplication>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
