@@ -103,6 +103,17 @@ constexpr const char* kLate = "late";
 // case's script, or an HTTPS server with a certificate nobody trusts.
 enum class Reach { kRefused, kRawSocket, kUntrustedHttps };
 
+// What rows and labels show after the row change: what they showed before,
+// the late answer once it is complete, or the first fields of a flood.
+enum class Shows { kWhatTheyShowed, kTheLateAnswer, kTheFlood };
+
+// Fields of one byte each, as many as fit in a megabyte.
+std::string FieldFlood() {
+  std::string flood;
+  while (flood.size() < (1u << 20)) flood += "7~";
+  return flood;
+}
+
 struct Fault {
   const char* name;
   Reach reach;
@@ -110,48 +121,56 @@ struct Fault {
   // whatever would last for ever ends after a moment instead: in this process
   // the window thread waits for its own requests.
   std::function<Raw::Script(const std::string& good, bool bounded)> script;
-  bool shows_late_answer;  // rows, labels and chart then show the late answer
-  const char* failure;     // the request routine's status text, UTF-8
-  bool big = false;        // answers of kBigBody bytes
+  Shows shows;
+  const char* failure;  // the request routine's status text, UTF-8
+  bool big = false;     // answers of kBigBody bytes
 };
 
 const Fault kFaults[] = {
-    {"Refuses", Reach::kRefused, nullptr, false, "711 发送请求失败!"},
+    {"Refuses", Reach::kRefused, nullptr, Shows::kWhatTheyShowed, "711 发送请求失败!"},
     {"AcceptsAndNeverAnswers", Reach::kRawSocket,
      [](const std::string&, bool bounded) {
        return bounded ? Raw::Script{Raw::Pause(300)} : Raw::Script{Raw::Hold()};
      },
-     false, "712 服务器未响应!"},
+     Shows::kWhatTheyShowed, "712 服务器未响应!"},
     {"AnswersSlowlyByteByByte", Reach::kRawSocket,
      [](const std::string& good, bool bounded) {
        return Raw::Script{Raw::Trickle(Head(good.size()) + good, bounded ? 1 : 20)};
      },
-     true, "200 OK"},
+     Shows::kTheLateAnswer, "200 OK"},
     // Less than a record's first eight fields, then the connection closes: the
     // routine keeps what arrived and reports the status line it read.
     {"CutsTheBody", Reach::kRawSocket,
      [](const std::string& good, bool) {
        return Raw::Script{Raw::Send(Head(good.size() + 1000) + good.substr(0, 24))};
      },
-     false, "200 OK"},
+     Shows::kWhatTheyShowed, "200 OK"},
     {"SendsGarbageStatusLines", Reach::kRawSocket,
      [](const std::string& good, bool) {
        return Raw::Script{Raw::Send("garbage\r\nHTTP/1.1 2OO OK\r\n\r\n" + good)};
      },
-     false, "712 服务器未响应!"},
+     Shows::kWhatTheyShowed, "712 服务器未响应!"},
     {"Sends50Megabytes", Reach::kRawSocket,
      [](const std::string&, bool) {
        return Raw::Script{Raw::Send(Head(kBigBody)),
                           Raw::SendRepeated(std::string(1 << 20, 'x'), kBigBody >> 20)};
      },
-     false, "200 OK", true},
+     Shows::kWhatTheyShowed, "200 OK", true},
+    // Some 26 million fields: a record the viewer reads the first ones of.
+    {"Sends50MegabytesOfFields", Reach::kRawSocket,
+     [](const std::string&, bool) {
+       return Raw::Script{Raw::Send(Head(kBigBody)),
+                          Raw::SendRepeated(FieldFlood(), kBigBody >> 20)};
+     },
+     Shows::kTheFlood, "200 OK", true},
     {"RedirectsInALoop", Reach::kRawSocket,
      [](const std::string&, bool) {
        return Raw::Script{
            Raw::Send("HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n\r\n")};
      },
-     false, "712 服务器未响应!"},
-    {"SendsAnUntrustedCertificate", Reach::kUntrustedHttps, nullptr, false, "711 发送请求失败!"},
+     Shows::kWhatTheyShowed, "712 服务器未响应!"},
+    {"SendsAnUntrustedCertificate", Reach::kUntrustedHttps, nullptr, Shows::kWhatTheyShowed,
+     "711 发送请求失败!"},
 };
 
 // Every answer well-formed, for `codes`, on an HttpTestServer.
@@ -257,15 +276,22 @@ TEST_P(FaultInjectionTest, TheViewerKeepsWhatItShowedAndGoesOn) {
   memory.Stop();
   const long peak_mb = memory.PeakAboveStartMb();
 
-  for (int row = 0; row < 2; ++row) {
-    const std::string tag = fault.shows_late_answer ? kLate : "";
-    EXPECT_EQ(Row(row), RowOf(Split(Record(tag + codes_[row], 10)))) << row;
-  }
-  if (fault.shows_late_answer) {
+  if (fault.shows == Shows::kTheFlood) {
+    const Fields flood = Split(FieldFlood().substr(0, 60));
+    for (int row = 0; row < 2; ++row) EXPECT_EQ(Row(row), RowOf(flood)) << row;
+    EXPECT_EQ(Labels(), Fields(labels.size(), "7"));
+    EXPECT_EQ(Box().pixel(0, 0), kWhite);
+  } else if (fault.shows == Shows::kTheLateAnswer) {
+    for (int row = 0; row < 2; ++row) {
+      EXPECT_EQ(Row(row), RowOf(Split(Record(kLate + codes_[row], 10)))) << row;
+    }
     const Fields full = Split(Record(kLate + codes_[1], 33));
     for (const auto& [field, label] : LabelOfField()) EXPECT_EQ(Label(label), full[field - 1]);
     EXPECT_EQ(Box().pixel(0, 0), kLateColour);
   } else {
+    for (int row = 0; row < 2; ++row) {
+      EXPECT_EQ(Row(row), RowOf(Split(Record(codes_[row], 10)))) << row;
+    }
     EXPECT_EQ(Labels(), labels);
     EXPECT_EQ(Box().pixel(0, 0), kWhite);
   }
@@ -332,21 +358,21 @@ class ServiceRestartTest : public app_test::ViewerTest {
 
 TEST_F(ServiceRestartTest, RowsKeepTheirValuesAndThePassEndsOnTheNewService) {
   constexpr int kRows = 20;
-  auto first = std::make_unique<Service>(Service::Options{.latency_ms = 20});
-  ASSERT_GT(first->port(), 0);
-  const int port = first->port();
-  UseService(first->Base());
+  Service first({.latency_ms = 20});
+  ASSERT_GT(first.port(), 0);
+  const int port = first.port();
+  UseService(first.Base());
   for (int row = 0; row < kRows; ++row) Import(CodeOf(row));
   ChangeRow(0);
   ASSERT_TRUE(WaitForPasses());
-  const auto before = RowsFrom(*first);
+  const auto before = RowsFrom(first);
   for (int row = 0; row < kRows; ++row) ASSERT_EQ(Row(row), before.at(CodeOf(row))) << row;
 
   // Killed once the new pass's handler and five of its rows are answered.
-  const int answered = first->RequestsLogged();
+  const int answered = first.RequestsLogged();
   ChangeRow(1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return first->RequestsLogged() >= answered + 7; }, 10000));
-  first->Kill();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first.RequestsLogged() >= answered + 7; }, 10000));
+  first.Kill();
   // Asked from another thread, which lets no window event through: the window
   // thread serves no list operation until the new service runs, so the worker
   // waits at its next row and the restart lands in the pass.
@@ -380,22 +406,22 @@ TEST_F(ServiceRestartTest, RowsKeepTheirValuesAndThePassEndsOnTheNewService) {
 // book, the chart and a first row are answered and restarted at once; the
 // window closes while the pass goes on against the new one.
 TEST_F(ServiceRestartTest, TheProgramEndsAtOnceWhenItsWindowClosesAfterARestart) {
-  auto first = std::make_unique<Service>(Service::Options{.latency_ms = 150});
-  ASSERT_GT(first->port(), 0);
-  const int port = first->port();
+  Service first({.latency_ms = 150});
+  ASSERT_GT(first.port(), 0);
+  const int port = first.port();
   std::optional<Service> second;
   bool killed = false;
   std::thread restarter([&] {
-    for (int waited = 0; waited < 20000 && first->RequestsLogged() < 3; waited += 5) {
+    for (int waited = 0; waited < 20000 && first.RequestsLogged() < 3; waited += 5) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    killed = first->RequestsLogged() >= 3;
-    first->Kill();
+    killed = first.RequestsLogged() >= 3;
+    first.Kill();
     second.emplace(Service::Options{.port = port, .clock = kLaterClock, .latency_ms = 150});
   });
   app_test::Screenshot shot;
   const app_test::Outcome outcome =
-      app_test::RunViewer(first->Base(), shot.path, "QUOTEVIEW_SCREENSHOT_WAIT_MS=800");
+      app_test::RunViewer(first.Base(), shot.path, "QUOTEVIEW_SCREENSHOT_WAIT_MS=800");
   restarter.join();
   EXPECT_TRUE(killed) << "the viewer never reached the first service";
   EXPECT_EQ(second->port(), port);

@@ -38,11 +38,13 @@ inline std::map<int, int> LabelOfField() {
 }
 
 // The five cells of a short answer: fields 2, 4, 6, the volume (field 7) in
-// ten thousands, the market value (field 10) up to the quote mark.
+// ten thousands, the market value (field 10) up to the quote mark (empty
+// without one).
 inline Fields RowOf(const Fields& f) {
   char volume[32];
   std::snprintf(volume, sizeof volume, "%.13g", std::atoll(f[6].c_str()) / 10000.0);
-  return {f[1], f[3], f[5], volume, f[9].substr(0, f[9].find('"'))};
+  const size_t quote = f[9].find('"');
+  return {f[1], f[3], f[5], volume, quote == std::string::npos ? "" : f[9].substr(0, quote)};
 }
 
 // `count` fields, each naming its code and number ("600000:4"), digits in
