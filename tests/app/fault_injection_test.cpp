@@ -305,8 +305,9 @@ TEST_P(FaultInjectionTest, TheViewerKeepsWhatItShowedAndGoesOn) {
 
   // A request holds at most two copies of a body at once (its bytes and their
   // text), and the window thread's requests overlap one worker's at a time.
-  // The sanitizer's realloc copies where the C library's remaps, so there a
-  // growing body briefly exists once more in part.
+  // The sanitizer's realloc copies where the C library's remaps: while a body
+  // grows, the old block and the new one, half again as large, are both held,
+  // up to two and a half times the body per request.
   const long copies = app_test::kSanitizerHeap ? 5 : 4;
   const long bound_mb = fault.big ? copies * (kBigBody >> 20) + 16 : 16;
   std::printf("%s: peak %ld MB above the start\n", fault.name, peak_mb);
