@@ -1,5 +1,7 @@
 #include "app/quote_record.h"
 
+#include <algorithm>
+
 #include "app/service_addresses.h"
 #include "http/text/text_between.h"
 #include "runtime/app_routines.h"
@@ -44,6 +46,15 @@ constexpr FieldPlace kShortFormPlaces[] = {
     {10, 5, FieldConversion::kMarketValue},  // market value (hundred millions)
 };
 
+constexpr int32_t LastFieldOf(std::span<const FieldPlace> places) {
+  int32_t last = 0;
+  for (const FieldPlace& place : places) last = std::max(last, place.field);
+  return last;
+}
+constexpr int32_t kLastFieldRead =
+    std::max(LastFieldOf(kFullFormPlaces), LastFieldOf(kShortFormPlaces));
+static_assert(kLastFieldRead == 29 && kLastFieldRead >= kMinimumFieldCount);
+
 rt::Text Convert(const char* field, FieldConversion conversion) {
   switch (conversion) {
     case FieldConversion::kVolume:
@@ -71,7 +82,7 @@ rt::Text ShortQuoteAddress(rt::TextRef code) {
 }
 
 rt::TextArray SplitFields(rt::TextRef answer) {
-  return rt::SplitText(answer, "~");
+  return rt::SplitText(answer, "~", kLastFieldRead);
 }
 
 std::span<const FieldPlace> FullFormPlaces() {

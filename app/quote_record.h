@@ -18,7 +18,9 @@ rt::Text FullQuoteAddress(rt::TextRef code);
 // The short form (one watch-list row): prefix + "s_" + exchange + code.
 rt::Text ShortQuoteAddress(rt::TextRef code);
 
-// The answer split at every "~", fields numbered from 1.
+// The answer split at "~", fields numbered from 1, as far as the last field
+// any place reads (29): fields past it are never looked at, and splitting
+// them all would let one long answer cost dozens of times its size.
 rt::TextArray SplitFields(rt::TextRef answer);
 
 enum class FieldConversion {

@@ -21,6 +21,7 @@
 
 #include "app/main_form.h"
 #include "app/main_handlers.h"
+#include "app/refresh_worker.h"
 #include "tests/support/gbk_literals.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
@@ -40,6 +41,10 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
   }
   void TearDown() override {
+    // A row change started a refresh pass; it must not outlive the window,
+    // nor the process's statics when the suite ends right after.
+    EXPECT_TRUE(QTest::qWaitFor([] { return app::RefreshPassesRunning() == 0; }, 15000));
+    QCoreApplication::sendPostedEvents();
     ui::ControlTheme(0);
     ui::UnloadAllWindows();
   }

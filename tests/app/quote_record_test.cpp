@@ -118,4 +118,14 @@ TEST(SplitFields, TildeInsideATwoByteCharacterIsNoSeparator) {
   EXPECT_EQ(fields.ViewAt(2), "\x81\x7E");
 }
 
+// Fields 1 to 29, as they stand in the record; the rest is left unsplit.
+TEST(SplitFields, ALongAnswerIsSplitAsFarAsTheLastFieldRead) {
+  rt::TextArray fields = app::SplitFields(Record(100000));
+  ASSERT_EQ(fields.size(), 29);
+  EXPECT_EQ(fields.ViewAt(1), "f1");
+  EXPECT_EQ(fields.ViewAt(29), "f29");
+  EXPECT_EQ(app::SplitFields(Record(29) + "~").size(), 29);
+  EXPECT_EQ(app::SplitFields(Record(28)).size(), 28);
+}
+
 }  // namespace

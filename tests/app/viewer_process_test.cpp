@@ -2,58 +2,23 @@
 // filled window it writes, the failure when no service answers, and the end
 // of the process when its window closes while a refresh pass still waits.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "app/screenshot_mode.h"
 #include "tests/app/service_process.h"
+#include "tests/app/viewer_run.h"
 #include "tests/support/http_test_server.h"
 
 namespace {
 
-struct Outcome {
-  int status = -1;  // exit status, -1 when it did not exit by itself
-  std::string errors;
-  double seconds = 0;
-};
-
-struct Screenshot {
-  std::string path;
-  Screenshot()
-      : path(testing::TempDir() + "quoteview_shot_" + std::to_string(getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name() + ".png") {
-    std::filesystem::remove(path);
-  }
-  ~Screenshot() { std::filesystem::remove(path); }
-};
-
-// The viewer in screenshot mode against `base`, with more variables added.
-Outcome RunViewer(const std::string& base, const std::string& shot, const std::string& more = "") {
-  const std::string errors = shot + ".errors";
-  const std::string command =
-      "env QT_QPA_PLATFORM=offscreen QUOTEVIEW_SCREENSHOT='" + shot + "' QUOTEVIEW_QUOTE_PREFIX='" +
-      base + "/q=' QUOTEVIEW_CHART_PREFIX='" + base + "/quotepic/10082333/' " + more +
-      " timeout -s KILL 60 '" + QUOTEVIEW_BINARY + "' 2>'" + errors + "'";
-  const auto start = std::chrono::steady_clock::now();
-  const int status = std::system(command.c_str());
-  Outcome outcome;
-  outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  outcome.status = WIFEXITED(status) && WEXITSTATUS(status) != 137 ? WEXITSTATUS(status) : -1;
-  std::stringstream text;
-  text << std::ifstream(errors).rdbuf();
-  outcome.errors = text.str();
-  std::filesystem::remove(errors);
-  return outcome;
-}
+using app_test::Outcome;
+using app_test::RunViewer;
+using app_test::Screenshot;
 
 TEST(ViewerProcess, ScreenshotModeWritesTheFilledWindowAndEndsWithZero) {
   app_test::ServiceProcess service;

@@ -3,141 +3,25 @@
 // answers are made to order or fail on purpose.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QLineEdit>
-#include <QTest>
 #include <QTimer>
-#include <cstdio>
 #include <map>
 
-#include "app/main_form.h"
-#include "app/refresh_worker.h"
-#include "app/service_addresses.h"
-#include "runtime/core_commands.h"
 #include "tests/app/service_process.h"
+#include "tests/app/viewer_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/png_writer.h"
-#include "ui/control_theme.h"
-#include "ui/form_loader.h"
-#include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/standard_units.h"
-#include "ui/unit_properties.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
 
 namespace {
 
-using Fields = std::vector<std::string>;
-constexpr QRgb kWhite = 0xffffffff;
-
-Fields Split(const std::string& answer) {
-  Fields fields;
-  for (size_t start = 0; start < answer.size();) {
-    const size_t tilde = std::min(answer.find('~', start), answer.size());
-    fields.push_back(answer.substr(start, tilde - start));
-    start = tilde + 1;
-  }
-  return fields;
-}
-
-// Field n of the full form and its value label: buy levels 1 to 5 in fields
-// 10 to 19, sell levels in 20 to 29, two values a level; first values in
-// labels 20-24 (buy) and 19-15 (sell), second ones in 32-36 and 31-27.
-std::map<int, int> LabelOfField() {
-  std::map<int, int> labels;
-  for (int level = 0; level < 5; ++level) {
-    labels[10 + 2 * level] = 20 + level;
-    labels[11 + 2 * level] = 32 + level;
-    labels[20 + 2 * level] = 19 - level;
-    labels[21 + 2 * level] = 31 - level;
-  }
-  return labels;
-}
-
-// The five cells of a short answer: fields 2, 4, 6, the volume (field 7) in
-// ten thousands, the market value (field 10) up to the quote mark.
-Fields RowOf(const Fields& f) {
-  char volume[32];
-  std::snprintf(volume, sizeof volume, "%.13g", std::atoll(f[6].c_str()) / 10000.0);
-  return {f[1], f[3], f[5], volume, f[9].substr(0, f[9].find('"'))};
-}
-
-// `count` fields, each naming its code and number ("600000:4"), digits in
-// field 7, the closing quote after the last one.
-std::string Record(const std::string& code, int count) {
-  std::string record = "v_" + code + "=\"1";
-  for (int n = 2; n <= count; ++n) {
-    record += "~" + (n == 7 ? std::to_string(n * 12345) : code + ":" + std::to_string(n));
-  }
-  return record + "\";\n";
-}
-
-std::string Answer(const std::string& body) {
-  return "HTTP/1.1 200 OK\r\n\r\n" + body;
-}
-
-std::string Exchange(const std::string& code) {
-  return code.starts_with('0') ? "sz" : "sh";
-}
-
-class ViewerTest : public ::testing::Test {
- protected:
-  static void UseService(const std::string& base) {
-    setenv("QUOTEVIEW_QUOTE_PREFIX", (base + "/q=").c_str(), 1);
-    setenv("QUOTEVIEW_CHART_PREFIX", (base + "/quotepic/10082333/").c_str(), 1);
-    app::ReadServiceAddresses();
-  }
-  void SetUp() override {
-    rt::SetPendingEventsPump(ui::PumpPendingEvents);
-    app::RegisterMainForm();
-    ui::LoadStartWindow(app::kMainWindow);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(WaitForPasses());
-    ui::ControlTheme(0);
-    ui::UnloadAllWindows();
-    unsetenv("QUOTEVIEW_QUOTE_PREFIX");
-    unsetenv("QUOTEVIEW_CHART_PREFIX");
-    app::ReadServiceAddresses();
-  }
-  static QWidget* Widget(int32_t unit) {
-    return ui::FindLoadedWindow(app::kMainWindow)->FindUnit(unit)->widget();
-  }
-  static ui::ListViewWidget* List() {
-    return static_cast<ui::ListViewWidget*>(Widget(app::unit::WatchList));
-  }
-  static void Import(const std::string& code) {
-    static_cast<QLineEdit*>(Widget(app::unit::CodeBox))->setText(QString::fromStdString(code));
-    QTest::mouseClick(Widget(app::unit::ImportButton), Qt::LeftButton);
-  }
-  // A click on the row; its handler has run when this returns.
-  static void ChangeRow(int row) {
-    const QRect cell = List()->visualRect(List()->model()->index(row, 0));
-    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, cell.center());
-  }
-  static bool WaitForPasses() {
-    const bool ended = QTest::qWaitFor([] { return app::RefreshPassesRunning() == 0; }, 15000);
-    QCoreApplication::sendPostedEvents();  // the passes' last writes
-    return ended;
-  }
-  static Fields Row(int row) {
-    Fields cells;
-    for (int column = 1; column <= 5; ++column) {
-      cells.push_back(ui::GetCellText(app::kWatchList, row, column).str());
-    }
-    return cells;
-  }
-  static std::string Label(int number) {
-    return ui::ReadUnitText(app::LabelRef(number), ui::property::Text).str();
-  }
-  static Fields Labels() {
-    Fields texts;
-    for (const auto& [field, label] : LabelOfField()) texts.push_back(Label(label));
-    return texts;
-  }
-  static QImage Box() { return Widget(app::unit::ChartBox)->grab().toImage(); }
-};
+using app_test::Answer;
+using app_test::Exchange;
+using app_test::Fields;
+using app_test::kWhite;
+using app_test::LabelOfField;
+using app_test::Record;
+using app_test::RowOf;
+using app_test::Split;
+using app_test::ViewerTest;
 
 TEST_F(ViewerTest, ARowChangeShowsWhatTheServiceSentInRowsOrderBookAndChart) {
   app_test::ServiceProcess service;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
@@ -168,7 +169,18 @@ ReceivedRequest HttpTestServer::LastRequest() const {
 }
 
 RawSocketServer::RawSocketServer(Script script, bool read_body)
-    : script_(std::move(script)), read_body_(read_body) {
+    : RawSocketServer(Chosen{}, ScriptChooser([script = std::move(script)](const std::string&) {
+                        return script;
+                      }),
+                      read_body) {}
+
+std::unique_ptr<RawSocketServer> RawSocketServer::ByRequest(ScriptChooser choose, bool read_body) {
+  return std::unique_ptr<RawSocketServer>(
+      new RawSocketServer(Chosen{}, std::move(choose), read_body));
+}
+
+RawSocketServer::RawSocketServer(Chosen, ScriptChooser choose, bool read_body)
+    : choose_(std::move(choose)), read_body_(read_body) {
   listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int on = 1;
   setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -253,13 +265,28 @@ void RawSocketServer::Serve(int socket) {
     std::lock_guard lock(mutex_);
     requests_.push_back(request);
   }
-  for (const Step& step : script_) {
+  // Waits for room as well as for the stop, so a client that stops reading
+  // cannot keep the server from shutting down.
+  auto send_all = [this, socket](std::string_view bytes) {
+    while (!bytes.empty()) {
+      pollfd fds[2] = {{socket, POLLOUT, 0}, {wake_pipe_[0], POLLIN, 0}};
+      if (poll(fds, 2, -1) <= 0 || fds[1].revents) return false;
+      ssize_t n = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  };
+  bool going = true;
+  for (const Step& step : choose_(request)) {
+    if (!going) break;
     if (step.kind == Step::Kind::kSend) {
-      size_t sent = 0;
-      while (sent < step.bytes.size()) {
-        ssize_t n = send(socket, step.bytes.data() + sent, step.bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += static_cast<size_t>(n);
+      for (int time = 0; time < step.times && send_all(step.bytes); ++time) {
+      }
+    } else if (step.kind == Step::Kind::kTrickle) {
+      for (size_t at = 0; going && at < step.bytes.size(); ++at) {
+        going = send_all(std::string_view(step.bytes).substr(at, 1)) && Sleep(step.milliseconds);
       }
     } else if (step.kind == Step::Kind::kDrain) {
       for (;;) {
@@ -270,7 +297,7 @@ void RawSocketServer::Serve(int socket) {
         }
       }
     } else if (step.kind == Step::Kind::kPause) {
-      if (!Sleep(step.milliseconds)) break;
+      going = Sleep(step.milliseconds);
     } else {
       std::unique_lock lock(mutex_);
       stopping_changed_.wait(lock, [this] { return stopping_; });

@@ -81,12 +81,21 @@ class HttpTestServer {
 class RawSocketServer {
  public:
   struct Step {
-    enum class Kind { kSend, kPause, kHold, kDrain } kind;
+    enum class Kind { kSend, kPause, kHold, kDrain, kTrickle } kind;
     std::string bytes;
     int milliseconds = 0;
+    int times = 1;  // kSend: how often the bytes go out back to back
   };
   using Script = std::vector<Step>;
   static Step Send(std::string bytes) { return {Step::Kind::kSend, std::move(bytes)}; }
+  // The same bytes `times` times over, for large answers the server need not hold.
+  static Step SendRepeated(std::string bytes, int times) {
+    return {Step::Kind::kSend, std::move(bytes), 0, times};
+  }
+  // One byte at a time with a pause after each.
+  static Step Trickle(std::string bytes, int milliseconds_per_byte) {
+    return {Step::Kind::kTrickle, std::move(bytes), milliseconds_per_byte};
+  }
   static Step Pause(int milliseconds) { return {Step::Kind::kPause, {}, milliseconds}; }
   // Keeps the connection open without a word until the server stops.
   static Step Hold() { return {Step::Kind::kHold, {}, 0}; }
@@ -96,6 +105,10 @@ class RawSocketServer {
   // Every connection is closed when its script ends. Without `read_body` the
   // script starts as soon as the request head is in, leaving any body unread.
   explicit RawSocketServer(Script script, bool read_body = true);
+  // The script for each connection chosen by the raw bytes of its request,
+  // so one server can answer some paths well and others badly.
+  using ScriptChooser = std::function<Script(const std::string& request)>;
+  static std::unique_ptr<RawSocketServer> ByRequest(ScriptChooser choose, bool read_body = true);
   ~RawSocketServer();
   RawSocketServer(const RawSocketServer&) = delete;
   RawSocketServer& operator=(const RawSocketServer&) = delete;
@@ -106,11 +119,13 @@ class RawSocketServer {
   std::vector<std::string> Requests() const;
 
  private:
+  struct Chosen {};  // keeps "RawSocketServer({})" meaning an empty script
+  RawSocketServer(Chosen, ScriptChooser choose, bool read_body);
   void AcceptLoop();
   void Serve(int socket);
   bool Sleep(int milliseconds);  // false when the server is stopping
 
-  Script script_;
+  ScriptChooser choose_;
   bool read_body_ = true;
   int listener_ = -1;
   int port_ = 0;
