@@ -36,8 +36,11 @@ void PostToWindowThread(std::function<void()> function) {
     queue->calls.push_back(std::move(function));
     if (queue->calls.size() > 1) return;  // the event for the first one is still to come
   }
+  // Qt's event queue is locked where ThreadSanitizer cannot see, so the
+  // event's own copy of the queue handle is handed over explicitly.
   QMetaObject::invokeMethod(
-      QCoreApplication::instance(), [queue = queue] { RunPostedCalls(*queue); },
+      QCoreApplication::instance(),
+      detail::WindowCall([queue = queue] { RunPostedCalls(*queue); }, nullptr),
       Qt::QueuedConnection);
 }
 

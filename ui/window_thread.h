@@ -13,7 +13,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 
@@ -37,25 +39,60 @@ inline bool OnWindowThread() {
 
 namespace detail {
 
-// Qt hands a blocking call over and back with its own futex-based semaphore,
-// which ThreadSanitizer cannot see into. Under it the hand-off is declared:
-// on the call object itself, so that everything the caller did (building the
-// call included) happens before the call runs, and on a token of the
-// caller's, so that the call happens before the caller goes on. Elsewhere this
-// is the plain call.
-template <class F>
-class HandOff {
+// Where a caller waits for its call to be carried out. The hand-back goes
+// through a mutex and condition variable rather than Qt's blocking
+// connection: Qt's own semaphore is invisible to ThreadSanitizer, and Qt
+// still reads the caller's stack after the call has returned.
+class CallDone {
  public:
-  HandOff(F function, void* token) : function_(std::move(function)), token_(token) {
+  void Signal() {
+    {
+      std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    ready_.notify_one();
+  }
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return done_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  bool done_ = false;
+};
+
+// A call as the window thread's event carries it. Qt's event queue is locked
+// where ThreadSanitizer cannot see, so under it the hand-over is declared on
+// the call object itself: everything the caller did, building the call
+// included, happens before the call runs. A waiting caller is released when
+// the call has run, or when the event is dropped unrun because the
+// application is going away. Elsewhere this is the plain call.
+template <class F>
+class WindowCall {
+ public:
+  WindowCall(F function, CallDone* done) : function_(std::move(function)), done_(done) {
     Release(this);
   }
-  HandOff(HandOff&& other) : function_(std::move(other.function_)), token_(other.token_) {
+  WindowCall(WindowCall&& other)
+      : function_(std::move(other.function_)), done_(std::exchange(other.done_, nullptr)) {
     Release(this);
+  }
+  WindowCall& operator=(WindowCall&&) = delete;
+  // Qt may drop its last reference to the call on the posting thread, after
+  // the window thread ran it; its reference count is as invisible as its
+  // queue, so the destructor takes the hand-over too.
+  ~WindowCall() {
+    Acquire(this);
+    if (done_) done_->Signal();
   }
   void operator()() {
     Acquire(this);
     function_();
-    Release(token_);
+    CallDone* done = std::exchange(done_, nullptr);
+    Release(this);
+    if (done) done->Signal();
   }
 
  private:
@@ -72,15 +109,8 @@ class HandOff {
 #endif
 
   F function_;
-  void* token_;
+  CallDone* done_;
 };
-
-// After the blocking call returns: the caller's side of the hand-off back.
-inline void TakeOver([[maybe_unused]] void* token) {
-#ifdef QUOTEVIEW_THREAD_SANITIZER
-  __tsan_acquire(token);
-#endif
-}
 
 }  // namespace detail
 
@@ -89,18 +119,18 @@ auto RunOnWindowThread(F function) -> std::invoke_result_t<F> {
   using Result = std::invoke_result_t<F>;
   if (OnWindowThread()) return function();
   QCoreApplication* app = QCoreApplication::instance();
+  detail::CallDone done;
   if constexpr (std::is_void_v<Result>) {
-    char token;
-    QMetaObject::invokeMethod(app, detail::HandOff(std::move(function), &token),
-                              Qt::BlockingQueuedConnection);
-    detail::TakeOver(&token);
+    QMetaObject::invokeMethod(app, detail::WindowCall(std::move(function), &done),
+                              Qt::QueuedConnection);
+    done.Wait();
   } else {
-    // The call stores its result itself, inside the hand-off.
+    // The call stores its result itself, before it signals.
     Result result{};
     auto store = [&result, &function] { result = function(); };
-    QMetaObject::invokeMethod(app, detail::HandOff(std::move(store), &result),
-                              Qt::BlockingQueuedConnection);
-    detail::TakeOver(&result);
+    QMetaObject::invokeMethod(app, detail::WindowCall(std::move(store), &done),
+                              Qt::QueuedConnection);
+    done.Wait();
     return result;
   }
 }
