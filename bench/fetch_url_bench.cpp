@@ -2,16 +2,13 @@
 // 200-byte answer, each against libcurl with a fresh easy handle per request
 // (no connection reuse, like our callers), all on one loopback server.
 #include <benchmark/benchmark.h>
-#include <curl/curl.h>
-#include <httplib.h>
-#include <malloc.h>
 #include <png.h>
 
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench/loopback.h"
 #include "bench/ratio_report.h"
 #include "platform/winhttp.h"
 #include "runtime/fetch_url.h"
@@ -36,56 +33,13 @@ std::string NoisePng() {
   return png;
 }
 
-struct LoopbackServer {
-  httplib::Server server;
-  std::thread thread;
-  int port = 0;
-  std::string picture = NoisePng();
-  std::string answer = std::string(200, 'q');
-
-  LoopbackServer() {
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(100000);
-    server.Get("/chart.png", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content(picture, "image/png");
-    });
-    server.Get("/q", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content(answer, "text/plain");
-    });
-    port = server.bind_to_any_port("127.0.0.1");
-    thread = std::thread([this] { server.listen_after_bind(); });
-    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~LoopbackServer() {
-    server.stop();
-    thread.join();
-  }
-  std::string Url(const char* path) const {
-    return "http://127.0.0.1:" + std::to_string(port) + path;
-  }
-};
-
-LoopbackServer& Server() {
-  static LoopbackServer server;
+bench::LoopbackServer& Server() {
+  static bench::LoopbackServer server(
+      {{"/chart.png", {NoisePng(), "image/png"}}, {"/q", {std::string(200, 'q'), "text/plain"}}});
   return server;
 }
 
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-std::string CurlGet(const std::string& url) {
-  std::string body;
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return body;
-}
+using bench::CurlGet;
 
 // The request routine's sequence of WinHTTP calls for a GET, without the
 // routine's own text work around it.
@@ -120,7 +74,7 @@ void BM_CurlPicture(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(CurlGet(url));
 }
 void BM_WinHttpGet200(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(WinHttpGet(u"127.0.0.1", Server().port, u"/q"));
+  for (auto _ : state) benchmark::DoNotOptimize(WinHttpGet(u"127.0.0.1", Server().port(), u"/q"));
 }
 void BM_CurlGet200(benchmark::State& state) {
   std::string url = Server().Url("/q");
@@ -134,21 +88,17 @@ BENCHMARK(BM_CurlGet200)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Fixed allocator thresholds for both sides: otherwise whichever side
-  // happens to push the heap top past glibc's trim threshold pays page faults
-  // on every call, and the ratio measures heap layout instead of code.
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+  bench::PrepareNetworkTiming();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 
-  LoopbackServer& server = Server();
+  bench::LoopbackServer& server = Server();
   std::string picture_url = server.Url("/chart.png");
   std::string answer_url = server.Url("/q");
-  if (rt::FetchUrl(picture_url.c_str()).size() != static_cast<int32_t>(server.picture.size()) ||
-      WinHttpGet(u"127.0.0.1", server.port, u"/q") != server.answer) {
+  if (rt::FetchUrl(picture_url.c_str()).size() !=
+          static_cast<int32_t>(server.Body("/chart.png").size()) ||
+      WinHttpGet(u"127.0.0.1", server.port(), u"/q") != server.Body("/q")) {
     std::fprintf(stderr, "fetch_url_bench: a request did not bring back its body\n");
     return 1;
   }
@@ -157,7 +107,7 @@ int main(int argc, char** argv) {
                         [&] { benchmark::DoNotOptimize(CurlGet(picture_url)); }, 61, 10);
   bench::ReportRatio("FetchUrl", picture.Ratio(), 1.2);
   auto get = bench::TimePaired(
-      [&] { benchmark::DoNotOptimize(WinHttpGet(u"127.0.0.1", server.port, u"/q")); },
+      [&] { benchmark::DoNotOptimize(WinHttpGet(u"127.0.0.1", server.port(), u"/q")); },
       [&] { benchmark::DoNotOptimize(CurlGet(answer_url)); }, 61, 10);
   bench::ReportRatio("WinHttpGet200", get.Ratio(), -1);
   rt::CloseInternetSession();

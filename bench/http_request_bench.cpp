@@ -3,9 +3,7 @@
 // routine), and a 10 MB body that libcurl appends into a buffer reserved up
 // front, with the peak memory each side needs for it.
 #include <benchmark/benchmark.h>
-#include <curl/curl.h>
 #include <fcntl.h>
-#include <httplib.h>
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,8 +13,8 @@
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 
+#include "bench/loopback.h"
 #include "bench/ratio_report.h"
 #include "http/http_request.h"
 
@@ -24,57 +22,13 @@ namespace {
 
 constexpr size_t kLargeSize = 10 << 20;
 
-struct LoopbackServer {
-  httplib::Server server;
-  std::thread thread;
-  int port = 0;
-  std::string answer = std::string(200, 'q');
-  std::string large = std::string(kLargeSize, 'L');
-
-  LoopbackServer() {
-    server.set_tcp_nodelay(true);
-    server.set_keep_alive_max_count(100000);
-    server.Get("/q", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content(answer, "text/plain");
-    });
-    server.Get("/large", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content(large, "text/plain");
-    });
-    port = server.bind_to_any_port("127.0.0.1");
-    thread = std::thread([this] { server.listen_after_bind(); });
-    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~LoopbackServer() {
-    server.stop();
-    thread.join();
-  }
-  std::string Url(const char* path) const {
-    return "http://127.0.0.1:" + std::to_string(port) + path;
-  }
-};
-
-LoopbackServer& Server() {
-  static LoopbackServer server;
+bench::LoopbackServer& Server() {
+  static bench::LoopbackServer server({{"/q", {std::string(200, 'q'), "text/plain"}},
+                                       {"/large", {std::string(kLargeSize, 'L'), "text/plain"}}});
   return server;
 }
 
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-std::string CurlGet(const std::string& url, size_t reserve = 0) {
-  std::string body;
-  body.reserve(reserve);
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return body;
-}
+using bench::CurlGet;
 
 long StatusKilobytes(const char* field) {
   std::ifstream status("/proc/self/status");
@@ -138,14 +92,9 @@ BENCHMARK(BM_CurlLargeReserved)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Fixed allocator thresholds for both sides while timing: otherwise
-  // whichever side pushes the heap top past glibc's trim threshold pays page
-  // faults on every call, and the ratio measures heap layout instead of code.
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
-  mallopt(M_MMAP_THRESHOLD, 64 << 20);
-  curl_global_init(CURL_GLOBAL_DEFAULT);
+  bench::PrepareNetworkTiming();
   benchmark::Initialize(&argc, argv);
-  LoopbackServer& server = Server();
+  bench::LoopbackServer& server = Server();
   std::string small_url = server.Url("/q");
   std::string large_url = server.Url("/large");
   // Memory first, from a heap that no timed run has filled with free blocks
@@ -165,8 +114,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 
-  if (http::HttpRequest(small_url).view() != server.answer ||
-      http::HttpRequest(large_url).view() != server.large) {
+  if (http::HttpRequest(small_url).view() != server.Body("/q") ||
+      http::HttpRequest(large_url).view() != server.Body("/large")) {
     std::fprintf(stderr, "http_request_bench: a request did not bring back its body\n");
     return 1;
   }

@@ -13,9 +13,6 @@
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 #include <png.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -37,7 +34,9 @@
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
 #include "app/stock_details.h"
+#include "bench/loopback.h"
 #include "bench/ratio_report.h"
+#include "tests/app/service_process.h"
 #include "ui/cartoon_units.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
@@ -47,65 +46,8 @@
 
 namespace {
 
-// quote-service --port 0 with a frozen clock; its log is read and dropped.
-class Service {
- public:
-  Service() {
-    int out[2];
-    if (pipe(out) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    const char* argv[] = {QUOTE_SERVICE_BINARY, "--port", "0", "--clock", "1717740600", nullptr};
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
-      pid_ = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    output_ = fdopen(out[0], "r");
-    char line[512] = "";
-    if (pid_ > 0 && std::fgets(line, sizeof line, output_) && std::strrchr(line, ':')) {
-      port_ = std::atoi(std::strrchr(line, ':') + 1);
-    }
-    drain_ = std::thread([this] {
-      char rest[512];
-      while (std::fgets(rest, sizeof rest, output_)) {
-      }
-    });
-  }
-  ~Service() {
-    if (pid_ > 0 && kill(pid_, SIGTERM) == 0) waitpid(pid_, nullptr, 0);
-    drain_.join();
-    std::fclose(output_);
-  }
-  std::string Url(const std::string& target) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + target;
-  }
-  int port() const { return port_; }
-
- private:
-  pid_t pid_ = -1;
-  int port_ = 0;
-  std::FILE* output_ = nullptr;
-  std::thread drain_;
-};
-
-size_t Append(char* data, size_t size, size_t count, void* body) {
-  static_cast<std::string*>(body)->append(data, size * count);
-  return size * count;
-}
-
-std::string CurlGet(const std::string& url) {
-  std::string body;
-  CURL* curl = curl_easy_init();
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
-  return body;
-}
+using bench::CurlGet;
+using Service = app_test::ServiceProcess;
 
 std::vector<uint8_t> DecodePng(const std::string& png) {
   png_image image{};
@@ -129,7 +71,7 @@ std::string ShortAddress(const std::string& code) {
 std::vector<std::string> MarketCodes(const Service& service) {
   std::vector<std::string> codes;
   static const QRegularExpression row(QStringLiteral("<tr><td>(sz0\\d{5}|sh6\\d{5})</td>"));
-  auto matches = row.globalMatch(QString::fromLatin1(CurlGet(service.Url("/"))));
+  auto matches = row.globalMatch(QString::fromLatin1(CurlGet(service.Base() + "/")));
   while (matches.hasNext()) codes.push_back(matches.next().captured(1).mid(2).toStdString());
   return codes;
 }
@@ -272,8 +214,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   bench_codes = &codes;
-  setenv("QUOTEVIEW_QUOTE_PREFIX", service.Url("/q=").c_str(), 1);
-  setenv("QUOTEVIEW_CHART_PREFIX", service.Url("/quotepic/10082333/").c_str(), 1);
+  setenv("QUOTEVIEW_QUOTE_PREFIX", (service.Base() + "/q=").c_str(), 1);
+  setenv("QUOTEVIEW_CHART_PREFIX", (service.Base() + "/quotepic/10082333/").c_str(), 1);
   app::ReadServiceAddresses();
   app::RegisterMainForm();
 

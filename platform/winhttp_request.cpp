@@ -6,13 +6,16 @@
 #include <string>
 
 #include "platform/kernel32.h"
+#include "platform/net_results.h"
 #include "platform/net_text.h"
 #include "platform/winhttp.h"
 #include "platform/winhttp_objects.h"
 
+using platform::net::Fail;
 using platform::net::Failure;
 using platform::net::HandleKind;
 using platform::net::LookUp;
+using platform::net::Succeed;
 using platform::net::WaitLimits;
 using platform::winhttp::Request;
 
@@ -52,16 +55,6 @@ DWORD ErrorFor(Failure failure) {
 }  // namespace platform::winhttp
 
 namespace {
-
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
-
-BOOL Succeed() {
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
-}
 
 long Milliseconds(int limit) {
   return limit > 0 ? limit : -1;

@@ -8,32 +8,21 @@
 
 #include "platform/http_url.h"
 #include "platform/kernel32.h"
+#include "platform/net_results.h"
 #include "platform/net_text.h"
 #include "platform/winhttp.h"
 #include "platform/winhttp_objects.h"
 
+using platform::net::Fail;
+using platform::net::FailHandle;
 using platform::net::HandleKind;
 using platform::net::LookUp;
+using platform::net::Succeed;
 using platform::winhttp::Connection;
 using platform::winhttp::Request;
 using platform::winhttp::Session;
 
 namespace {
-
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
-
-HINTERNET FailHandle(DWORD error) {
-  SetLastError(error);
-  return nullptr;
-}
-
-BOOL Succeed() {
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
-}
 
 std::u16string_view Wide(LPCWSTR text) {
   return platform::net::WideArgument(text, static_cast<DWORD>(-1));

@@ -15,12 +15,16 @@
 #include "platform/http_url.h"
 #include "platform/internet_handles.h"
 #include "platform/kernel32.h"
+#include "platform/net_results.h"
 
 namespace {
 
+using platform::net::Fail;
+using platform::net::FailHandle;
 using platform::net::Failure;
 using platform::net::HandleKind;
 using platform::net::LookUp;
+using platform::net::Succeed;
 
 // A dead server must not hold a fetch for minutes: these bound every request.
 constexpr long kConnectTimeoutMs = 10000;
@@ -60,21 +64,6 @@ struct Request : platform::net::HandleObject {
   platform::net::Clock::time_point deadline;
   platform::net::HttpExchange exchange;
 };
-
-BOOL Fail(DWORD error) {
-  SetLastError(error);
-  return FALSE;
-}
-
-HINTERNET FailHandle(DWORD error) {
-  SetLastError(error);
-  return nullptr;
-}
-
-BOOL Succeed() {
-  SetLastError(ERROR_SUCCESS);
-  return TRUE;
-}
 
 std::string Text(LPCSTR text) {
   return text ? text : "";

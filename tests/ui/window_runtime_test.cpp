@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #include "runtime/fatal_error.h"
 #include "tests/support/gbk_literals.h"
 #include "ui/window_runtime.h"
+#include "ui/window_thread.h"
 
 namespace {
 
@@ -112,6 +114,30 @@ TEST(PendingEventsPump, IsTheRuntimesPumpOnceInstalled) {
   rt::ProcessPendingEvents();
   EXPECT_TRUE(ran);
   rt::SetFatalErrorPresenter(nullptr);  // later tests report on standard error
+}
+
+TEST(WindowThreadCall, AWaitingWorkerIsReleasedWhenItsCallIsDroppedUnrun) {
+  // The events still queued when the application goes away are dropped: a
+  // worker waiting on one of them must go on rather than wait for ever.
+  std::atomic<bool> returned = false;
+  int result = -1;
+  std::thread worker([&] {
+    result = ui::RunOnWindowThread([] { return 7; });
+    returned = true;
+  });
+  while (!returned) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QCoreApplication::removePostedEvents(qApp, QEvent::MetaCall);
+  }
+  worker.join();
+  EXPECT_EQ(result, 0) << "the call never ran, so the worker gets the empty result";
+
+  // A call that is taken runs and hands its result back.
+  std::atomic<int> taken = -1;
+  std::thread second([&] { taken = ui::RunOnWindowThread([] { return 7; }); });
+  while (taken != 7) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  second.join();
+  EXPECT_EQ(taken, 7);
 }
 
 TEST(DisplayCheck, NeedsAReachableDisplayOrAPlatformWithoutOne) {

@@ -1,0 +1,56 @@
+#include "bench/loopback.h"
+
+#include <curl/curl.h>
+#include <malloc.h>
+
+#include <chrono>
+
+namespace bench {
+namespace {
+
+size_t Append(char* data, size_t size, size_t count, void* body) {
+  static_cast<std::string*>(body)->append(data, size * count);
+  return size * count;
+}
+
+}  // namespace
+
+std::string CurlGet(const std::string& url, size_t reserve) {
+  std::string body;
+  body.reserve(reserve);
+  CURL* curl = curl_easy_init();
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_perform(curl);
+  curl_easy_cleanup(curl);
+  return body;
+}
+
+void PrepareNetworkTiming() {
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+}
+
+LoopbackServer::LoopbackServer(std::map<std::string, Answer> answers)
+    : answers_(std::move(answers)) {
+  server_.set_tcp_nodelay(true);
+  server_.set_keep_alive_max_count(100000);
+  for (const auto& [path, answer] : answers_) {
+    server_.Get(path, [&answer](const httplib::Request&, httplib::Response& response) {
+      response.set_content(answer.body, answer.content_type);
+    });
+  }
+  port_ = server_.bind_to_any_port("127.0.0.1");
+  thread_ = std::thread([this] { server_.listen_after_bind(); });
+  while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+LoopbackServer::~LoopbackServer() {
+  server_.stop();
+  thread_.join();
+}
+
+}  // namespace bench

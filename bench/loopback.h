@@ -1,0 +1,48 @@
+// Shared by the network benchmarks: the raw-libcurl baseline and a loopback
+// cpp-httplib server with fixed answers.
+#pragma once
+
+#include <httplib.h>
+
+#include <map>
+#include <string>
+#include <thread>
+
+namespace bench {
+
+// One GET with a fresh easy handle (no connection reuse, like our callers),
+// appending into a body that may be reserved up front.
+std::string CurlGet(const std::string& url, size_t reserve = 0);
+
+// Sets libcurl up once and fixes the allocator's thresholds for both sides
+// of a comparison: otherwise whichever side pushes the heap top past glibc's
+// trim threshold pays page faults on every call, and the ratio measures heap
+// layout instead of code.
+void PrepareNetworkTiming();
+
+// Serves each path's fixed body on 127.0.0.1, any free port.
+class LoopbackServer {
+ public:
+  struct Answer {
+    std::string body;
+    std::string content_type;
+  };
+  explicit LoopbackServer(std::map<std::string, Answer> answers);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  int port() const { return port_; }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  const std::string& Body(const std::string& path) const { return answers_.at(path).body; }
+
+ private:
+  const std::map<std::string, Answer> answers_;
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+};
+
+}  // namespace bench
