@@ -192,10 +192,10 @@ TEST_F(HttpRequestTest, ConcurrentCallsEachPumpTheirOwnThread) {
 // --- through the platform table ---
 
 struct Recorder {
-  std::vector<std::string> calls;
-  std::map<int, int> failing;  // entry -> the call of it that fails (0: every call)
-  std::map<int, int> counts;
-  std::map<const void*, std::string> names;  // handles by what opened them
+  std::vector<std::string> calls = {};
+  std::map<int, int> failing = {};  // entry -> the call of it that fails (0: every call)
+  std::map<int, int> counts = {};
+  std::map<const void*, std::string> names = {};  // handles by what opened them
 } record;
 
 template <class T>

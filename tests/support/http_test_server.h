@@ -28,7 +28,7 @@ struct ReceivedRequest {
   std::string method;
   std::string target;  // path and query as sent
   std::string version;
-  std::vector<std::pair<std::string, std::string>> headers;
+  std::vector<std::pair<std::string, std::string>> headers = {};
   std::string body;
 
   // The first value of a header (name case ignored), "" when absent.
@@ -38,7 +38,7 @@ struct ReceivedRequest {
 
 struct Answer {
   int status = 200;
-  std::vector<std::pair<std::string, std::string>> headers;
+  std::vector<std::pair<std::string, std::string>> headers = {};
   std::string body;
   bool chunked = false;  // send the body in chunks instead of with a length
 
