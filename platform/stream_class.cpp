@@ -10,6 +10,7 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cstring>
@@ -46,66 +47,6 @@ ConverterPtr OpenConverter(const std::string& name) {
   return converter;
 }
 
-// UTF-8 into `out`, which has room for one unit per byte (never exceeded,
-// substitutes included). Each maximal part of an ill-formed sequence becomes
-// one U+FFFD, as ICU's converter does; decoding it here avoids a converter
-// call per run of non-ASCII text.
-size_t DecodeUtf8(const uint8_t* bytes, size_t size, char16_t* out) {
-  char16_t* target = out;
-  size_t i = 0;
-  while (i < size) {
-    const uint8_t lead = bytes[i];
-    if (lead < 0x80) {
-      *target++ = lead;
-      ++i;
-      continue;
-    }
-    size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-    uint32_t code;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      code = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      code = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-      *target++ = 0xFFFD;
-      ++i;
-      continue;
-    }
-    size_t j = i + 1;
-    for (; j < i + length && j < size; ++j) {
-      const uint8_t trail = bytes[j];
-      if (trail < low || trail > high) break;
-      low = 0x80;
-      high = 0xBF;
-      code = (code << 6) | (trail & 0x3F);
-    }
-    if (j < i + length) {
-      *target++ = 0xFFFD;  // the well-formed start so far is one substitute
-      i = j;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      *target++ = static_cast<char16_t>(0xD800 + (code >> 10));
-      *target++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      *target++ = static_cast<char16_t>(code);
-    }
-    i = j;
-  }
-  return static_cast<size_t>(target - out);
-}
-
 // The bytes decoded with `converter_name` as a new string, or null when ICU
 // cannot. A leading byte-order mark of a Unicode charset is dropped.
 BSTR Decode(const std::string& converter_name, const uint8_t* bytes, size_t size) {
@@ -115,7 +56,16 @@ BSTR Decode(const std::string& converter_name, const uint8_t* bytes, size_t size
   auto out = std::make_unique_for_overwrite<char16_t[]>(capacity);
   size_t length = 0;
   if (converter_name == "UTF-8") {
-    length = DecodeUtf8(bytes, size, out.get());
+    // ICU's direct UTF-8 path: each maximal part of an ill-formed sequence
+    // becomes one U+FFFD, as the converter would make it, without a
+    // converter's state to open and reset.
+    UErrorCode error = U_ZERO_ERROR;
+    int32_t needed = 0;
+    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.get()), static_cast<int32_t>(capacity),
+                         &needed, reinterpret_cast<const char*>(bytes),
+                         static_cast<int32_t>(size), 0xFFFD, nullptr, &error);
+    if (U_FAILURE(error)) return nullptr;
+    length = static_cast<size_t>(needed);
   } else {
     ConverterPtr converter = OpenConverter(converter_name);
     if (!converter) return nullptr;
