@@ -120,6 +120,9 @@ class RequestCall {
 
   regex::Regex regex_;  // initialises COM on this thread for the call
   RequestTarget target_;
+  // The platform reads the body until the answer's head is in, and again for
+  // a redirect that repeats the request, so it outlives the handles.
+  rt::ByteSet post_body_;
   WinHttpHandle session_;
   WinHttpHandle connection_;
   WinHttpHandle request_;
@@ -220,11 +223,11 @@ bool RequestCall::AddHeaders() {
 
 // The body goes as UTF-16 with its terminator; no text, no body.
 bool RequestCall::Send() {
-  rt::ByteSet body = AnsiToWide(args_.post_data);
-  auto length = static_cast<DWORD>(body.size());
+  post_body_ = AnsiToWide(args_.post_data);
+  auto length = static_cast<DWORD>(post_body_.size());
   return CallPlatformFunction<rt::kWinHttpSendRequest>(request_.get(), nullptr, DWORD{0},
-                                                       static_cast<void*>(body.data()), length,
-                                                       length, DWORD_PTR{0});
+                                                       static_cast<void*>(post_body_.data()),
+                                                       length, length, DWORD_PTR{0});
 }
 
 // Reads until the platform has no more to offer. A failed read keeps what
