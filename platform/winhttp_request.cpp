@@ -67,10 +67,11 @@ WaitLimits ReceiveLimits(const Request& request) {
   return limits;
 }
 
+// The connect limit alone bounds reaching the server. libcurl counts the
+// name look-up into the same limit; adding the resolve limit to it would let
+// a connect that never completes wait for both.
 long ConnectTimeout(const platform::winhttp::Timeouts& timeouts) {
-  // libcurl has one limit for resolving and connecting together.
-  if (timeouts.connect <= 0) return 0;
-  return static_cast<long>(timeouts.connect) + std::max(timeouts.resolve, 0);
+  return timeouts.connect > 0 ? timeouts.connect : 0;
 }
 
 BOOL ApplyHeaders(Request& request, LPCWSTR headers, DWORD length, DWORD modifiers) {

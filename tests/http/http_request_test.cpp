@@ -132,6 +132,7 @@ TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
   platform::SetHostMapForTests({{"nowhere.test", ""}});
   HttpTestServer loop;
   loop.Reply("/loop", "HTTP/1.1 302 Found\r\nLocation: /loop\r\n\r\n");
+  test::FullBacklogListener unanswered;
   S silent({S::Hold()}), garbage({S::Send("GARBAGE\r\n\r\n")}),
       huge({S::Send("HTTP/1.1 200 OK\r\nX: " + std::string(1 << 20, 'x') + "\r\n\r\n")}),
       cut({S::Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc")});
@@ -141,6 +142,7 @@ TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
       {"", "701 解析URL地址失败!"},
       {"http://127.0.0.1:" + std::to_string(refused) + "/", "711 发送请求失败!"},
       {"http://nowhere.test/", "711 发送请求失败!"},
+      {unanswered.Url("/"), "711 发送请求失败!"},
       {Gbk("http://行情.cn/"), "711 发送请求失败!"},
       {silent.Url("/"), "712 服务器未响应!"},
       {garbage.Url("/"), "712 服务器未响应!"},

@@ -242,6 +242,21 @@ TEST_F(WinHttpRequestTest, ReachingTheServerFailsAtSend) {
   }
 }
 
+TEST_F(WinHttpRequestTest, AConnectThatNeverCompletesFailsAtSendAfterTheConnectLimit) {
+  test::FullBacklogListener listener;
+  test::WinHttpHandle session(
+      WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0));
+  test::WinHttpHandle connection(WinHttpConnect(session.get(), u"127.0.0.1", listener.port(), 0));
+  test::WinHttpHandle request(
+      WinHttpOpenRequest(connection.get(), u"GET", u"/", nullptr, nullptr, nullptr, 0));
+  // The resolve limit has no say over a connect.
+  ASSERT_TRUE(WinHttpSetTimeouts(request.get(), 60000, 300, 300, 300));
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(WinHttpSendRequest(request.get(), nullptr, 0, nullptr, 0, 0, 0));
+  EXPECT_EQ(GetLastError(), ERROR_WINHTTP_TIMEOUT);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
 TEST_F(WinHttpRequestTest, MisbehavingServersFailAtReceiveOrRead) {
   using S = RawSocketServer;
   struct Case {

@@ -306,4 +306,50 @@ void RawSocketServer::Serve(int socket) {
   close(socket);
 }
 
+FullBacklogListener::FullBacklogListener() {
+  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener_, 0) != 0 ||
+      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    throw std::runtime_error("cannot listen on a loopback port");
+  }
+  port_ = ntohs(address.sin_port);
+  // Connects until one goes unanswered; the ones answered stay queued, and
+  // the one left waiting is given up.
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+        errno != EINPROGRESS) {
+      close(client);
+      break;
+    }
+    pollfd connected{client, POLLOUT, 0};
+    int error = 0;
+    socklen_t error_length = sizeof error;
+    if (poll(&connected, 1, 200) != 1 ||
+        getsockopt(client, SOL_SOCKET, SO_ERROR, &error, &error_length) != 0 || error != 0) {
+      close(client);
+      if (!queued_.empty()) return;
+      break;
+    }
+    queued_.push_back(client);
+  }
+  for (int client : queued_) close(client);
+  close(listener_);
+  throw std::runtime_error("cannot fill a loopback listener's queue");
+}
+
+FullBacklogListener::~FullBacklogListener() {
+  for (int client : queued_) close(client);
+  close(listener_);
+}
+
+std::string FullBacklogListener::Url(std::string_view target) const {
+  return "http://127.0.0.1:" + std::to_string(port_) + std::string(target);
+}
+
 }  // namespace test

@@ -138,4 +138,23 @@ class RawSocketServer {
   std::vector<std::string> requests_;
 };
 
+// A loopback listener that never accepts, its queue filled by connections of
+// its own: the system drops every further connection request, so a connect to
+// its port never completes and only the client's own limit ends it.
+class FullBacklogListener {
+ public:
+  FullBacklogListener();
+  ~FullBacklogListener();
+  FullBacklogListener(const FullBacklogListener&) = delete;
+  FullBacklogListener& operator=(const FullBacklogListener&) = delete;
+
+  int port() const { return port_; }
+  std::string Url(std::string_view target) const;
+
+ private:
+  int listener_ = -1;
+  int port_ = 0;
+  std::vector<int> queued_;  // the connections that fill the queue
+};
+
 }  // namespace test
