@@ -20,6 +20,10 @@ bool SameHeaderName(std::string_view a, std::string_view b) {
          });
 }
 
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
 bool IsHeaderName(std::string_view name) {
   if (name.empty()) return false;
   return std::none_of(name.begin(), name.end(), [](char ch) {
@@ -84,6 +88,7 @@ const std::string* HeaderList::Find(std::string_view name) const {
 }
 
 void HeaderList::Set(std::string_view name, std::string_view value) {
+  value = FirstLine(value);
   for (HeaderField& field : fields_) {
     if (SameHeaderName(field.name, name)) {
       field.value = std::string(value);

@@ -39,7 +39,8 @@ class HeaderList {
 
   // The first value of a name (case-insensitive), or null.
   const std::string* Find(std::string_view name) const;
-  // Replaces the first occurrence in place, or appends.
+  // Replaces the first occurrence in place, or appends; the value is cut at
+  // its first line break.
   void Set(std::string_view name, std::string_view value);
   void Remove(std::string_view name);
   const std::vector<HeaderField>& fields() const { return fields_; }
@@ -50,5 +51,10 @@ class HeaderList {
 };
 
 bool SameHeaderName(std::string_view a, std::string_view b);
+
+// The text up to its first CR or LF. A value given whole (an agent, a
+// referrer, accept types) is cut there, so it never starts a header line of
+// its own on the wire.
+std::string_view FirstLine(std::string_view text);
 
 }  // namespace platform::net

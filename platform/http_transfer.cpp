@@ -150,7 +150,9 @@ void Transfer::Begin(const HopRequest& hop) {
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, hop.connect_timeout_ms);
   std::string ca_bundle = ExtraCaBundle();
   if (!ca_bundle.empty()) curl_easy_setopt(easy_, CURLOPT_CAINFO, ca_bundle.c_str());
-  if (!hop.user_agent.empty()) curl_easy_setopt(easy_, CURLOPT_USERAGENT, hop.user_agent.c_str());
+  // The agent is one header value like any other: cut at its first line break.
+  std::string user_agent(FirstLine(hop.user_agent));
+  if (!user_agent.empty()) curl_easy_setopt(easy_, CURLOPT_USERAGENT, user_agent.c_str());
   if (hop.server_credentials) {
     curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
     curl_easy_setopt(easy_, CURLOPT_USERNAME, hop.server_credentials->user.c_str());

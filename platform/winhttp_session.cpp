@@ -101,17 +101,16 @@ HINTERNET WinHttpOpenRequest(HINTERNET connection, LPCWSTR verb, LPCWSTR object_
                                                   : platform::net::EscapeSet::kUnsafe);
   request->secure = (flags & WINHTTP_FLAG_SECURE) != 0;
   request->http10 = version && Wide(version) == u"HTTP/1.0";
-  if (referrer && *referrer) {
-    request->headers.Set("Referer", platform::net::WideToBytes(Wide(referrer), CP_GBK));
-  }
+  std::string referer = platform::net::WideToBytes(Wide(referrer), CP_GBK);
+  referer.resize(platform::net::FirstLine(referer).size());
+  if (!referer.empty()) request->headers.Set("Referer", referer);
   if (accept_types) {
     std::string accept;
     for (LPCWSTR* type = accept_types; *type; ++type) {
       if (!accept.empty()) accept += ", ";
       accept += platform::net::WideToBytes(Wide(*type), CP_GBK);
     }
-    // A value never carries a line break onto the wire.
-    accept = accept.substr(0, accept.find_first_of("\r\n"));
+    accept.resize(platform::net::FirstLine(accept).size());
     if (!accept.empty()) request->headers.Set("Accept", accept);
   }
   {

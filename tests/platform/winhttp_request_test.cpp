@@ -70,6 +70,22 @@ TEST_F(WinHttpRequestTest, RequestLinesOnTheWire) {
                              "Accept: */*\r\nConnection: Keep-Alive\r\n\r\n");
 }
 
+TEST_F(WinHttpRequestTest, ALineBreakInTheAgentOrReferrerEndsItsValue) {
+  RawSocketServer server({RawSocketServer::Send(kOk)});
+  test::WinHttpHandle session(
+      WinHttpOpen(u"agent\rX-Injected: 1", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0));
+  test::WinHttpHandle connection(WinHttpConnect(session.get(), u"127.0.0.1", server.port(), 0));
+  test::WinHttpHandle request(WinHttpOpenRequest(connection.get(), u"GET", u"/", nullptr,
+                                                 u"/from\nX-Injected: 2", nullptr, 0));
+  ASSERT_TRUE(WinHttpSendRequest(request.get(), nullptr, 0, nullptr, 0, 0, 0));
+  ASSERT_TRUE(WinHttpReceiveResponse(request.get(), nullptr));
+  ASSERT_EQ(server.Requests().size(), 1u);
+  std::string sent = server.Requests()[0];
+  EXPECT_THAT(sent, HasSubstr("\r\nUser-Agent: agent\r\n"));
+  EXPECT_THAT(sent, HasSubstr("\r\nReferer: /from\r\n"));
+  EXPECT_THAT(sent, Not(HasSubstr("X-Injected")));
+}
+
 TEST_F(WinHttpRequestTest, RawHeadersAreTheFinalStatusLineAndLinesAsReceived) {
   RawSocketServer server({RawSocketServer::Send(
       "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 404 Not Found\r\nX-Name: \xD6\xD0\r\n"
