@@ -38,6 +38,12 @@ bool DomainMatches(std::string_view host, std::string_view domain) {
          host[host.size() - domain.size() - 1] == '.';
 }
 
+// A domain of one label ("com") is a whole top-level domain: a cookie for it
+// would go to every site below. Only a host of one label may name itself.
+bool MayWidenTo(std::string_view host, std::string_view domain) {
+  return domain.find('.') != std::string_view::npos || domain == host;
+}
+
 bool PathMatches(std::string_view request_path, std::string_view cookie_path) {
   if (!request_path.starts_with(cookie_path)) return false;
   return request_path.size() == cookie_path.size() || cookie_path.ends_with("/") ||
@@ -86,7 +92,7 @@ void CookieJar::Store(const HttpUrl& from, std::string_view set_cookie, std::tim
     std::string_view value = eq == std::string_view::npos ? "" : Trim(attribute.substr(eq + 1));
     if (name == "domain" && !value.empty()) {
       std::string domain = Lower(value.starts_with(".") ? value.substr(1) : value);
-      if (!DomainMatches(host, domain)) return;
+      if (!MayWidenTo(host, domain) || !DomainMatches(host, domain)) return;
       cookie.domain = domain;
       cookie.host_only = domain == host;
     } else if (name == "path" && value.starts_with("/")) {

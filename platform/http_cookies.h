@@ -16,7 +16,8 @@ class CookieJar {
  public:
   // Stores (or replaces, or with an expiry in the past removes) the cookie of
   // one Set-Cookie value received from `from`. A Domain attribute that does not
-  // cover the host is refused, as it would let one site set another's cookies.
+  // cover the host, or names a bare top-level domain, is refused, as it would
+  // let one site set another's cookies.
   void Store(const HttpUrl& from, std::string_view set_cookie,
              std::time_t now = std::time(nullptr));
   // "a=1; b=2": the cookies for `to`, oldest first; "" when there are none.

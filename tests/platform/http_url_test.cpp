@@ -41,7 +41,15 @@ TEST(HttpUrlTest, CookiesGoWhereTheirDomainPathAndSchemeAllow) {
   jar.Store(site, "safe=3; Secure; path=/");
   jar.Store(site, "foreign=4; Domain=other.test");
   jar.Store(site, "plain=5");  // replaces
+  // A bare top-level domain would hand the cookie to every site under it.
+  jar.Store(site, "tld=6; Domain=test; Path=/");
+  jar.Store(site, "tld=7; Domain=.TEST; Path=/");
   EXPECT_EQ(jar.CookieLineFor(site), "plain=5; wide=2");
+  EXPECT_EQ(jar.CookieLineFor({false, "elsewhere.test", 80, "/"}), "");
+  // A host of one label may still name itself.
+  HttpUrl local{false, "localhost", 80, "/"};
+  jar.Store(local, "own=8; Domain=localhost");
+  EXPECT_EQ(jar.CookieLineFor(local), "own=8");
   EXPECT_EQ(jar.CookieLineFor({true, "quotes.test", 443, "/"}), "wide=2");
   EXPECT_EQ(jar.CookieLineFor({true, "www.quotes.test", 443, "/a/x"}), "plain=5; wide=2; safe=3");
   EXPECT_EQ(jar.CookieLineFor({false, "www.quotes.test", 80, "/ab"}), "wide=2");
