@@ -321,6 +321,13 @@ TEST_F(HttpRequestStepsTest, ArgumentsOfTheSettingsAndTheCleanUp) {
                           testing::EndsWith(",8388608)")));  // the secure flag
   EXPECT_THAT(Calls({.url = "http://quotes.test/", .proxy = "p:8080"}, "WinHttpOpen("),
               ElementsAre("WinHttpOpen(null,3,\"http=p:8080\",null,0)"));
+  // Credentials need both halves; one alone sets none.
+  for (const http::HttpRequestArgs& half : {http::HttpRequestArgs{.url = url_, .user = "u"},
+                                            {.url = url_, .password = "p"},
+                                            {.url = url_, .proxy_user = "pu"},
+                                            {.url = url_, .proxy_password = "pp"}}) {
+    EXPECT_THAT(Calls(half, "WinHttpSetCredentials"), testing::IsEmpty());
+  }
   rt::Text cookies;
   EXPECT_THAT(
       Calls({.url = url_, .cookies = &cookies, .no_redirect = true}, "WinHttpSetOption"),
