@@ -43,7 +43,7 @@ class RegexEngine {
 
   // All matches left to right (only the first unless `global`). After an
   // empty match the search goes on one code unit further. False when the
-  // pattern does not compile or a search exceeds the match limits.
+  // pattern is not valid or a search exceeds the match limits.
   bool Execute(std::u16string_view subject, bool global, std::vector<RegexMatch>* matches);
   // The subject with the matches replaced; the replacement may use $1..$99,
   // $&, $`, $' and $$.
@@ -67,10 +67,6 @@ class RegexEngine {
   pcre2_real_match_context_16* match_context_ = nullptr;
   size_t group_count_ = 0;
 };
-
-// The pattern as PCRE2 reads it: with `multiline`, "^" and "$" also match
-// after and before a line feed or carriage return; "\v" is the vertical tab.
-std::u16string TranslateRegexPattern(std::u16string_view pattern, bool multiline);
 
 // One match's replacement text under the replacement syntax.
 void ExpandReplacement(std::u16string_view subject, const RegexMatch& match,
