@@ -10,11 +10,20 @@ namespace platform {
 namespace {
 
 // The translated pattern is in PCRE2's own syntax. Without multi-line "$" is
-// the very end, and a group that took no part matches the empty text.
-constexpr uint32_t kCompileOptions = PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF;
+// the very end, a group that took no part matches the empty text, and the
+// engine calls back before every pattern item it tries, which counts the
+// steps of a search.
+constexpr uint32_t kCompileOptions =
+    PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF | PCRE2_AUTO_CALLOUT;
 
 PCRE2_SPTR Units(std::u16string_view text) {
   return reinterpret_cast<PCRE2_SPTR>(text.data());
+}
+
+// Counts one step of the search and ends it once the budget is spent.
+int CountStep(pcre2_callout_block*, void* steps) {
+  uint64_t& taken = *static_cast<uint64_t*>(steps);
+  return ++taken > RegexEngine::kStepBudget ? PCRE2_ERROR_MATCHLIMIT : 0;
 }
 
 }  // namespace
@@ -72,8 +81,12 @@ void ExpandReplacement(std::u16string_view subject, const RegexMatch& match,
 RegexEngine::RegexEngine() {
   match_context_ = pcre2_match_context_create(nullptr);
   if (match_context_) {
-    pcre2_set_match_limit(match_context_, kMatchLimit);
+    pcre2_set_callout(match_context_, CountStep, &steps_);
+    // The engine's own limit restarts at every start position; it stays as a
+    // bound on one attempt in case a step goes by without a callout.
+    pcre2_set_match_limit(match_context_, static_cast<uint32_t>(kStepBudget));
     pcre2_set_depth_limit(match_context_, kDepthLimit);
+    pcre2_set_heap_limit(match_context_, kHeapLimitKiB);
   }
 }
 
@@ -126,6 +139,7 @@ bool RegexEngine::Execute(std::u16string_view subject, bool global,
                           std::vector<RegexMatch>* matches) {
   matches->clear();
   if (!Compile()) return false;
+  steps_ = 0;
   size_t start = 0;
   while (start <= subject.size()) {
     int rc = pcre2_match(compiled_->code, Units(subject), subject.size(), start, 0, match_data_,

@@ -148,13 +148,28 @@ TEST(RegexEngine, DeepSearchesOutgrowingTheJitStackStillMatch) {
 TEST(RegexEngine, InvalidAndCatastrophicPatternsFail) {
   EXPECT_EQ(Find(u"(", u"abc"), (Spans{{999, 999}}));
   EXPECT_EQ(Replace(u"a{2,1}", u"aa", u"x"), u"<failed>");
-  // Exponential backtracking hits the match limit instead of running for ages.
+  // Exponential backtracking hits the search's limits instead of running for ages.
   for (size_t length : {40, 20000}) {
     std::u16string subject(length, u'a');
     subject += u'!';
     EXPECT_EQ(Find(u"(a+)+$", subject), (Spans{{999, 999}})) << length;
     EXPECT_EQ(Find(u"(\\w+\\s?)+$", subject), (Spans{{999, 999}})) << length;
   }
+}
+
+TEST(RegexEngine, ASearchHasOneStepBudgetAndBoundedMemory) {
+  // Each run costs a few million steps: under any limit that starts afresh at
+  // every start position or every match, this search runs for minutes.
+  std::u16string runs;
+  for (int run = 0; run < 40000; ++run) runs += u"aaaaaaaaaaaaaaaaaaa!";
+  EXPECT_EQ(Find(u"(a+)+$", runs, false), (Spans{{999, 999}}));
+  EXPECT_EQ(Find(u"(a+)+$|!", runs), (Spans{{999, 999}}));
+  EXPECT_EQ(Replace(u"(a+)+$|!", runs, u"x"), u"<failed>");
+  // Backtracking over many groups would hold some hundreds of MiB.
+  std::u16string many_groups = u"((a|b)";
+  for (int group = 0; group < 30; ++group) many_groups += u"()";
+  many_groups += u")*$";
+  EXPECT_EQ(Find(many_groups, std::u16string(10000, u'a')), (Spans{{999, 999}}));
 }
 
 }  // namespace
