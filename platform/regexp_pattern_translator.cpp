@@ -60,7 +60,7 @@ class Translator {
       const char16_t c = pattern_[pos_];
       if (size_t length = QuantifierLength(); length > 0) {
         if (quantified) {
-          // Only a lazy mark may follow a quantifier: "a*+" and "a??" are errors.
+          // Only a lazy mark may follow a quantifier: "a*+" and "a*??" are errors.
           if (c != u'?' || lazy) return std::nullopt;
           lazy = true;
         } else if (!repeatable) {
