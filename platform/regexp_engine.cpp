@@ -4,58 +4,29 @@
 #include <pcre2.h>
 
 #include "platform/regexp_pattern_cache.h"
+#include "platform/regexp_pattern_translator.h"
 
 namespace platform {
 namespace {
 
+// The translated pattern is in PCRE2's own syntax. Without multi-line "$" is
+// the very end, a group that took no part matches the empty text, and the
+// engine calls back before every pattern item it tries, which counts the
+// steps of a search.
 constexpr uint32_t kCompileOptions =
-    PCRE2_ALT_BSUX | PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS;
+    PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF | PCRE2_AUTO_CALLOUT;
 
 PCRE2_SPTR Units(std::u16string_view text) {
   return reinterpret_cast<PCRE2_SPTR>(text.data());
 }
 
-}  // namespace
-
-std::u16string TranslateRegexPattern(std::u16string_view pattern, bool multiline) {
-  std::u16string out;
-  out.reserve(pattern.size() + 16);
-  bool in_class = false;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    char16_t c = pattern[i];
-    if (c == u'\\' && i + 1 < pattern.size()) {
-      char16_t next = pattern[++i];
-      // PCRE2 reads \v as any vertical space; here it is the vertical tab alone.
-      if (next == u'v') {
-        out += u"\\x0B";
-      } else {
-        out += c;
-        out += next;
-      }
-      continue;
-    }
-    if (in_class) {
-      // An empty class is allowed, so the first ']' always closes.
-      if (c == u']') in_class = false;
-      out += c;
-      continue;
-    }
-    if (c == u'[') {
-      in_class = true;
-      out += c;
-      if (i + 1 < pattern.size() && pattern[i + 1] == u'^') out += pattern[++i];
-      continue;
-    }
-    if (multiline && c == u'^') {
-      out += u"(?<![^\\n\\r])";
-    } else if (multiline && c == u'$') {
-      out += u"(?![^\\n\\r])";
-    } else {
-      out += c;
-    }
-  }
-  return out;
+// Counts one step of the search and ends it once the budget is spent.
+int CountStep(pcre2_callout_block*, void* steps) {
+  uint64_t& taken = *static_cast<uint64_t*>(steps);
+  return ++taken > RegexEngine::kStepBudget ? PCRE2_ERROR_MATCHLIMIT : 0;
 }
+
+}  // namespace
 
 void ExpandReplacement(std::u16string_view subject, const RegexMatch& match,
                        std::u16string_view replacement, std::u16string* out) {
@@ -110,8 +81,12 @@ void ExpandReplacement(std::u16string_view subject, const RegexMatch& match,
 RegexEngine::RegexEngine() {
   match_context_ = pcre2_match_context_create(nullptr);
   if (match_context_) {
-    pcre2_set_match_limit(match_context_, kMatchLimit);
+    pcre2_set_callout(match_context_, CountStep, &steps_);
+    // The engine's own limit restarts at every start position; it stays as a
+    // bound on one attempt in case a step goes by without a callout.
+    pcre2_set_match_limit(match_context_, static_cast<uint32_t>(kStepBudget));
     pcre2_set_depth_limit(match_context_, kDepthLimit);
+    pcre2_set_heap_limit(match_context_, kHeapLimitKiB);
   }
 }
 
@@ -147,8 +122,9 @@ void RegexEngine::SetMultiline(bool multiline) {
 bool RegexEngine::Compile() {
   if (compiled_) return true;
   if (!match_context_) return false;
-  compiled_ = CompilePattern(TranslateRegexPattern(pattern_, multiline_),
-                             kCompileOptions | (ignore_case_ ? PCRE2_CASELESS : 0));
+  std::optional<std::u16string> translated = TranslateRegexPattern(pattern_, multiline_);
+  if (!translated) return false;
+  compiled_ = CompilePattern(*translated, kCompileOptions | (ignore_case_ ? PCRE2_CASELESS : 0));
   if (!compiled_) return false;
   group_count_ = compiled_->group_count;
   match_data_ = pcre2_match_data_create(static_cast<uint32_t>(group_count_ + 1), nullptr);
@@ -163,6 +139,7 @@ bool RegexEngine::Execute(std::u16string_view subject, bool global,
                           std::vector<RegexMatch>* matches) {
   matches->clear();
   if (!Compile()) return false;
+  steps_ = 0;
   size_t start = 0;
   while (start <= subject.size()) {
     int rc = pcre2_match(compiled_->code, Units(subject), subject.size(), start, 0, match_data_,

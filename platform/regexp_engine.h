@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,7 +44,7 @@ class RegexEngine {
 
   // All matches left to right (only the first unless `global`). After an
   // empty match the search goes on one code unit further. False when the
-  // pattern does not compile or a search exceeds the match limits.
+  // pattern is not valid or the search exceeds its limits.
   bool Execute(std::u16string_view subject, bool global, std::vector<RegexMatch>* matches);
   // The subject with the matches replaced; the replacement may use $1..$99,
   // $&, $`, $' and $$.
@@ -51,9 +52,13 @@ class RegexEngine {
                std::u16string* result);
 
   // Bounds on one search, so that a pattern that backtracks catastrophically
-  // fails like an invalid one instead of hanging.
-  static constexpr unsigned kMatchLimit = 10'000'000;
+  // fails like an invalid one instead of hanging. The step budget covers the
+  // whole search: every start position and, for a global search, every
+  // match; a step is one pattern item tried. The depth and heap limits bound
+  // the backtracking memory of each attempt.
+  static constexpr uint64_t kStepBudget = 10'000'000;
   static constexpr unsigned kDepthLimit = 1'000'000;
+  static constexpr unsigned kHeapLimitKiB = 128 * 1024;
 
  private:
   bool Compile();
@@ -66,11 +71,8 @@ class RegexEngine {
   pcre2_real_match_data_16* match_data_ = nullptr;
   pcre2_real_match_context_16* match_context_ = nullptr;
   size_t group_count_ = 0;
+  uint64_t steps_ = 0;  // taken by the current search
 };
-
-// The pattern as PCRE2 reads it: with `multiline`, "^" and "$" also match
-// after and before a line feed or carriage return; "\v" is the vertical tab.
-std::u16string TranslateRegexPattern(std::u16string_view pattern, bool multiline);
 
 // One match's replacement text under the replacement syntax.
 void ExpandReplacement(std::u16string_view subject, const RegexMatch& match,

@@ -57,12 +57,55 @@ TEST(RegexEngine, LineBreaksAndAnchors) {
 }
 
 TEST(RegexEngine, PatternSyntax) {
-  EXPECT_EQ(Find(u"\\v", u"\n\x0B"), (Spans{{1, 1}}));
-  EXPECT_EQ(Find(u"\\u0041\\x42", u"xAB"), (Spans{{1, 2}}));
-  EXPECT_EQ(Find(u"a[^]b", u"a\nb"), (Spans{{0, 3}}));
-  EXPECT_TRUE(Find(u"a[]", u"a]").empty());
-  EXPECT_EQ(Find(u"(a)?b\\1", u"b"), (Spans{{0, 1}}));   // an unset group matches empty
-  EXPECT_EQ(Find(u"\\w+", u"股票ab"), (Spans{{2, 2}}));  // word characters are ASCII
+  const Spans invalid{{999, 999}};
+  const struct {
+    std::u16string_view pattern;
+    std::u16string subject;
+    Spans expected;
+  } cases[] = {
+      {u"\\v", u"\n\x0B", {{1, 1}}},
+      {u"\\u0041\\x42\\x4g\\cJ\\c1", u"xABx4g\nc1", {{1, 8}}},
+      {u"\\q\\z\\Q.\\E\\8", u"qzQ-E8", {{0, 6}}},  // backslash and a plain character
+      {u"\\b\\d\\s\\W\\f\\r\\t", u" 1 -\f\r\t", {{1, 6}}},
+      {u"(a)?b\\1", u"b", {{0, 1}}},  // an unset group matches empty
+      {u"(a)\\1", u"aa", {{0, 2}}},
+      {u"(a)\\2", u"a\x02", {{0, 2}}},  // fewer groups than the number: octal
+      {u"\\1(a)",
+       u"\x01"
+       u"a",
+       {{0, 2}}},                      // groups count as they open
+      {u"(a)\\12", u"aa2", {{0, 3}}},  // group 1, then the digit 2
+      {u"\\101\\0b\\477", std::u16string(u"A\0b\x27\x37", 5), {{0, 5}}},
+      {u"[]a]", u"]a", {{0, 1}, {1, 1}}},  // "]" first in a class is a member
+      {u"[^]a]+", u"]ab", {{2, 1}}},
+      {u"[\\b\\B-][a-\\d]", u"\bB-x", {{1, 2}}},
+      {u"a[]", u"a]", invalid},
+      {u"a[^]b", u"a\nb", invalid},
+      {u"[z-a]", u"a", invalid},
+      {u"(?:a)(?=b)(?!c)b{1,2}?a*?", u"abb", {{0, 2}}},
+      {u"<meta.+?charset=[^\\w]?([-\\w]+)", u"<meta content=\"charset=gbk\">", {{0, 26}}},
+      {u"\\w+", u"股票ab", {{2, 2}}},  // word characters are ASCII
+      {u"a{1,x}{", u"a{1,x}{", {{0, 7}}},
+      // What the syntax does not have.
+      {u"(?<=a)b", u"ab", invalid},
+      {u"(?<!a)b", u"b", invalid},
+      {u"(?<n>a)", u"a", invalid},
+      {u"(?P<n>a)", u"a", invalid},
+      {u"(?>a)", u"a", invalid},
+      {u"a++", u"a", invalid},
+      {u"a*+", u"a", invalid},
+      {u"a{2}+", u"aa", invalid},
+      {u"a??+", u"a", invalid},
+      {u"(?i)a", u"a", invalid},
+      {u"(?i:a)", u"a", invalid},
+      {u"(*UCP)a", u"a", invalid},
+      {u"*a", u"a", invalid},
+      {u"a\\", u"a", invalid},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Find(c.pattern, c.subject), c.expected)
+        << std::string(c.pattern.begin(), c.pattern.end());
+  }
 }
 
 TEST(RegexEngine, IgnoreCaseRecompiles) {
@@ -105,13 +148,28 @@ TEST(RegexEngine, DeepSearchesOutgrowingTheJitStackStillMatch) {
 TEST(RegexEngine, InvalidAndCatastrophicPatternsFail) {
   EXPECT_EQ(Find(u"(", u"abc"), (Spans{{999, 999}}));
   EXPECT_EQ(Replace(u"a{2,1}", u"aa", u"x"), u"<failed>");
-  // Exponential backtracking hits the match limit instead of running for ages.
+  // Exponential backtracking hits the search's limits instead of running for ages.
   for (size_t length : {40, 20000}) {
     std::u16string subject(length, u'a');
     subject += u'!';
     EXPECT_EQ(Find(u"(a+)+$", subject), (Spans{{999, 999}})) << length;
     EXPECT_EQ(Find(u"(\\w+\\s?)+$", subject), (Spans{{999, 999}})) << length;
   }
+}
+
+TEST(RegexEngine, ASearchHasOneStepBudgetAndBoundedMemory) {
+  // Each run costs a few million steps: under any limit that starts afresh at
+  // every start position or every match, this search runs for minutes.
+  std::u16string runs;
+  for (int run = 0; run < 40000; ++run) runs += u"aaaaaaaaaaaaaaaaaaa!";
+  EXPECT_EQ(Find(u"(a+)+$", runs, false), (Spans{{999, 999}}));
+  EXPECT_EQ(Find(u"(a+)+$|!", runs), (Spans{{999, 999}}));
+  EXPECT_EQ(Replace(u"(a+)+$|!", runs, u"x"), u"<failed>");
+  // Backtracking over many groups would hold some hundreds of MiB.
+  std::u16string many_groups = u"((a|b)";
+  for (int group = 0; group < 30; ++group) many_groups += u"()";
+  many_groups += u")*$";
+  EXPECT_EQ(Find(many_groups, std::u16string(10000, u'a')), (Spans{{999, 999}}));
 }
 
 }  // namespace
