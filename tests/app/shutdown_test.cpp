@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -75,8 +76,10 @@ void SelectRow(int row) {
   // Closed once the worker is known to be going through the window thread,
   // so its next read is waiting when the window goes.
   auto* poll = new QTimer(qApp);
-  QObject::connect(poll, &QTimer::timeout, [] {
-    if (reads.load() >= 3) CloseMainWindow();
+  QObject::connect(poll, &QTimer::timeout, [poll] {
+    if (reads.load() < 3) return;
+    poll->stop();
+    CloseMainWindow();
   });
   poll->start(10);
   app::RunUntilWindowClosed([] { return 0; });
@@ -89,6 +92,10 @@ TEST(ShutdownDeathTest, ClosingTheWindowEndsTheProcessWithAWorkerWaitingOnARead)
 
 // Where the row-change handler waits when the close arrives.
 enum class Wait { kOrderBook, kChart };
+
+void PrintTo(Wait wait, std::ostream* out) {
+  *out << (wait == Wait::kOrderBook ? "OrderBook" : "Chart");
+}
 
 // Rows 600000 and 600519. The first row's handler, waiting for its order book,
 // takes the change to the second row, whose handler then runs inside it; the
@@ -140,7 +147,7 @@ TEST_P(CloseDuringAWaitDeathTest, EndsTheProcessAtOnceWithZeroAndNoError) {
 INSTANTIATE_TEST_SUITE_P(Waits, CloseDuringAWaitDeathTest,
                          testing::Values(Wait::kOrderBook, Wait::kChart),
                          [](const testing::TestParamInfo<Wait>& info) {
-                           return info.param == Wait::kOrderBook ? "OrderBook" : "Chart";
+                           return testing::PrintToString(info.param);
                          });
 
 }  // namespace
