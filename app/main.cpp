@@ -11,8 +11,18 @@
 #include "app/service_addresses.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
-#include "ui/message_loop.h"
 #include "ui/window_runtime.h"
+
+namespace {
+
+bool screenshot_mode = false;
+
+// A session its user closes ends with 0; screenshot mode ends with its outcome.
+int ExitCode() {
+  return screenshot_mode ? app::ScreenshotExitCode() : 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Read before the runtime moves to the program's folder, which would change
@@ -37,7 +47,7 @@ int main(int argc, char** argv) {
 
   app::StartRoutine();  // its result is not used
   ui::LoadStartWindow(app::kMainWindow);
-  if (!screenshot.empty()) app::StartScreenshotMode(screenshot);
-  ui::RunMessageLoop();
-  app::EndProcess(screenshot.empty() ? 0 : app::ScreenshotExitCode());
+  screenshot_mode = !screenshot.empty();
+  if (screenshot_mode) app::StartScreenshotMode(screenshot);
+  app::RunUntilWindowClosed(ExitCode);
 }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <vector>
 
+#include "runtime/fatal_error.h"
 #include "ui/window_registry.h"
 
 namespace ui {
@@ -25,26 +26,32 @@ std::vector<IdleEntry>& IdleEntries() {
 }
 
 QEventLoop* running_loop = nullptr;
+ProgramEnd running_end_inside_handler = nullptr;
 
 void EndLoop() {
+  if (running_end_inside_handler && HandlerRunning() && rt::EventBlockCount() == 0) {
+    running_end_inside_handler();
+  }
   if (running_loop) running_loop->quit();
 }
 
 }  // namespace
 
-void RunMessageLoop() {
+void RunMessageLoop(ProgramEnd end_inside_handler) {
   if (!QCoreApplication::instance() || !AnyWindowAlive()) return;
   // The loop ends with the last loaded window, not with whichever window Qt
   // considers the last one (an error box, say).
   QGuiApplication::setQuitOnLastWindowClosed(false);
   QEventLoop loop;
   running_loop = &loop;
+  running_end_inside_handler = end_inside_handler;
   SetLastWindowGoneCallback(EndLoop);
   const QMetaObject::Connection idle = QObject::connect(
       QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, RunIdlePass);
   loop.exec();
   QObject::disconnect(idle);
   SetLastWindowGoneCallback(nullptr);
+  running_end_inside_handler = nullptr;
   running_loop = nullptr;
 }
 

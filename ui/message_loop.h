@@ -6,10 +6,17 @@
 
 namespace ui {
 
+// Ends the program; never returns.
+using ProgramEnd = void (*)();
+
 // If a loaded window still exists, processes events until none is left (the
 // last one closed); otherwise returns at once. Each time the loop is about to
-// wait for events it makes one idle pass.
-void RunMessageLoop();
+// wait for events it makes one idle pass. When the last window goes while an
+// event handler is running (its pending-events pump took the close), the
+// handler would go on with a window that is gone: `end_inside_handler`, when
+// given, ends the program there instead, unless a fatal error is being
+// reported, which ends the program itself.
+void RunMessageLoop(ProgramEnd end_inside_handler = nullptr);
 
 using IdleCallback = void (*)(void* parameter);
 // One entry per window: false (and nothing changes) when `window` has one.

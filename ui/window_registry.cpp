@@ -20,6 +20,9 @@ std::map<int32_t, std::unique_ptr<LoadedWindow>>& Windows() {
 
 void (*last_window_gone)() = nullptr;
 
+// Handlers dispatched and not yet returned, nested ones included.
+int handlers_running = 0;
+
 }  // namespace
 
 LoadedWindow::~LoadedWindow() {
@@ -114,10 +117,16 @@ void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event) {
   }
   for (const EventBinding& binding : window->form->events) {
     if (binding.unit == unit_id && binding.event == event && binding.handler) {
+      ++handlers_running;
       binding.handler();
+      --handlers_running;
       return;
     }
   }
+}
+
+bool HandlerRunning() {
+  return handlers_running > 0;
 }
 
 }  // namespace ui

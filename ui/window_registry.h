@@ -61,5 +61,8 @@ void SetLastWindowGoneCallback(void (*callback)());
 // Runs the handler bound to (unit, event) of the window, if any. Nothing is
 // dispatched while a fatal error is being reported.
 void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event);
+// Whether a handler run by DispatchEvent has not returned yet: events taken
+// now are taken by a pending-events pump inside it.
+bool HandlerRunning();
 
 }  // namespace ui

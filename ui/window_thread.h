@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -39,17 +40,25 @@ inline bool OnWindowThread() {
 
 namespace detail {
 
+// Tests only: called, when set, between the two steps of releasing a waiting
+// caller (setting its flag, then waking it), so a test can hold the releasing
+// thread there. Unset, it costs one atomic load per call.
+inline std::atomic<void (*)()> call_release_pause_for_tests{nullptr};
+
 // Where a caller waits for its call to be carried out. The hand-back goes
 // through a mutex and condition variable rather than Qt's blocking
 // connection: Qt's own semaphore is invisible to ThreadSanitizer, and Qt
 // still reads the caller's stack after the call has returned.
 class CallDone {
  public:
+  // The object lives on the caller's stack, and a caller that comes to its
+  // wait once the flag is set goes on and leaves at once. So the wake-up
+  // happens under the lock, which the caller needs before it can see the
+  // flag: nothing here touches the object once the caller may have left.
   void Signal() {
-    {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-    }
+    std::lock_guard lock(mutex_);
+    done_ = true;
+    if (void (*pause)() = call_release_pause_for_tests.load(std::memory_order_relaxed)) pause();
     ready_.notify_one();
   }
   void Wait() {

@@ -140,6 +140,46 @@ TEST(WindowThreadCall, AWaitingWorkerIsReleasedWhenItsCallIsDroppedUnrun) {
   EXPECT_EQ(taken, 7);
 }
 
+// Releasing a waiting caller sets its flag, then wakes it. A worker that comes
+// to its wait in between finds the flag set and may leave at once, and the
+// state it waited on lives on its stack: the wake-up must be over before the
+// worker can leave. The releasing side is held between its two steps for as
+// long as the worker might take to leave.
+TEST(WindowThreadCall, AWorkerLeavesItsWaitOnlyOnceItsReleaseIsOver) {
+  static std::atomic<bool> paused, worker_left;
+  static bool left_during_release;
+  paused = false;
+  worker_left = false;
+  left_during_release = false;
+  ui::detail::call_release_pause_for_tests = [] {
+    paused = true;
+    for (int waited = 0; waited < 500 && !worker_left; waited += 5) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    left_during_release = worker_left;
+  };
+  std::atomic<ui::detail::CallDone*> call = nullptr;
+  std::atomic<bool> released = false;
+  std::thread worker([&] {
+    {
+      ui::detail::CallDone done;
+      call = &done;
+      while (!paused) std::this_thread::yield();
+      done.Wait();
+    }
+    worker_left = true;
+    // The stack stays until the release is over, so a late wake-up meets
+    // dead state rather than unmapped memory.
+    while (!released) std::this_thread::yield();
+  });
+  while (!call) std::this_thread::yield();
+  call.load()->Signal();
+  released = true;
+  worker.join();
+  ui::detail::call_release_pause_for_tests = nullptr;
+  EXPECT_FALSE(left_during_release) << "the worker left while its release still used its state";
+}
+
 TEST(DisplayCheck, NeedsAReachableDisplayOrAPlatformWithoutOne) {
   const QByteArray saved[] = {qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"),
                               qgetenv("WAYLAND_DISPLAY")};
