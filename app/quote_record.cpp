@@ -110,7 +110,8 @@ std::span<const FieldPlace> ShortFormPlaces() {
 }
 
 rt::Text VolumeText(rt::TextRef field) {
-  return rt::ConvertToText(rt::ToInteger(field) / 10000.0);
+  // Read into 64 bits: a day's volume in shares can pass 2^31.
+  return rt::ConvertToText(static_cast<double>(rt::ToInteger64(field)) / 10000.0);
 }
 
 rt::Text MarketValueText(rt::TextRef field) {

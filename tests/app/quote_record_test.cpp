@@ -111,6 +111,10 @@ TEST(FieldConversions, VolumeAndMarketValue) {
   EXPECT_EQ(app::VolumeText("0").str(), "0");
   EXPECT_EQ(app::VolumeText("abc").str(), "0");
   EXPECT_EQ(app::VolumeText(test::Gbk("１２３４５")).str(), "1.2345");
+  // Volumes past 2^31 keep their value.
+  EXPECT_EQ(app::VolumeText("3000000000").str(), "300000");
+  EXPECT_EQ(app::VolumeText("4294967296").str(), "429496.7296");
+  EXPECT_EQ(app::VolumeText("2147483647").str(), "214748.3647");
   EXPECT_EQ(app::MarketValueText("no quote here").get(), nullptr);
   EXPECT_EQ(app::MarketValueText("\"").get(), nullptr);
 }
