@@ -24,7 +24,7 @@ class QuoteRecordsTest : public testing::Test {
   }
 };
 
-// The listed sample and codes of every board that it does not list.
+// The listed sample, and codes from across the boards that it need not list.
 std::vector<service::Stock> StocksToCheck(const service::Market& market) {
   std::vector<service::Stock> stocks(market.stocks().begin(), market.stocks().end());
   for (const char* code : {"300750", "301001", "159915", "688981", "430047", "920118", "830799",
@@ -82,6 +82,7 @@ TEST_F(QuoteRecordsTest, FullFormFieldsSitWhereTheViewerReadsThem) {
     const std::string trade = f[4] + "/" + f[7] + "/";
     ASSERT_TRUE(f[36].starts_with(trade));
     EXPECT_NEAR(ToNumber(f[36].substr(trade.size())) / 1e4, ToNumber(f[38]), 0.5);
+    EXPECT_EQ(f[41], "");
     EXPECT_EQ(f[42], f[34]);
     EXPECT_EQ(f[43], f[35]);
     EXPECT_NEAR(ToNumber(f[44]), 100 * (high - low) / close, 0.0051);
