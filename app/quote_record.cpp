@@ -1,6 +1,7 @@
 #include "app/quote_record.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/service_addresses.h"
 #include "http/text/text_between.h"
@@ -12,6 +13,19 @@ namespace {
 
 // Records with no more fields than this are failures or error texts.
 constexpr int32_t kMinimumFieldCount = 8;
+
+// The leading digits that send a code to Beijing or Shenzhen, tried in
+// order: the first match wins, so "11" (Shanghai bonds) is caught before the
+// "1" of the Shenzhen funds. Any other code, the empty one and letters
+// included, is asked of Shanghai.
+struct ExchangeRule {
+  std::string_view head;
+  const char* exchange;
+};
+constexpr ExchangeRule kExchangeRules[] = {
+    {"92", "bj"}, {"4", "bj"}, {"8", "bj"}, {"11", "sh"},
+    {"0", "sz"},  {"1", "sz"}, {"2", "sz"}, {"3", "sz"},
+};
 
 constexpr FieldPlace kFullFormPlaces[] = {
     // Buy levels 1 to 5: first value in the middle column, second on the right.
@@ -70,7 +84,10 @@ rt::Text Convert(const char* field, FieldConversion conversion) {
 }  // namespace
 
 rt::Text ExchangePrefix(rt::TextRef code) {
-  return rt::Text::Copy(code.view().starts_with('0') ? "sz" : "sh");
+  for (const ExchangeRule& rule : kExchangeRules) {
+    if (code.view().starts_with(rule.head)) return rt::Text::Copy(rule.exchange);
+  }
+  return rt::Text::Copy("sh");
 }
 
 rt::Text FullQuoteAddress(rt::TextRef code) {
@@ -93,7 +110,8 @@ std::span<const FieldPlace> ShortFormPlaces() {
 }
 
 rt::Text VolumeText(rt::TextRef field) {
-  return rt::ConvertToText(rt::ToInteger(field) / 10000.0);
+  // Read into 64 bits: a day's volume in shares can pass 2^31.
+  return rt::ConvertToText(static_cast<double>(rt::ToInteger64(field)) / 10000.0);
 }
 
 rt::Text MarketValueText(rt::TextRef field) {

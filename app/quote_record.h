@@ -11,7 +11,8 @@
 
 namespace app {
 
-// "sz" when the code's first byte is "0", otherwise "sh" (an empty code too).
+// "bj" for codes starting "92", "4" or "8"; "sz" for "0", "2", "3" and "1"
+// other than "11"; "sh" for everything else, the empty code and letters too.
 rt::Text ExchangePrefix(rt::TextRef code);
 // The full form (order book): prefix + exchange + code.
 rt::Text FullQuoteAddress(rt::TextRef code);

@@ -104,7 +104,8 @@ void BaselineQuote() {
 }
 
 const service::Stock& ChartStock() {
-  return *TheServers().quotes.market().FindCode("600000");
+  static const service::Stock stock = *TheServers().quotes.market().FindCode("600000");
+  return stock;
 }
 void OursChart() {
   service::MarketMoment moment = service::MomentAt(kLateAfternoon);

@@ -18,10 +18,10 @@ market value in the background from an HTTP quote service, and shows the
 focused stock's five buy and five sell levels and its intraday chart beside
 the list.
 
-The package also contains quote-service, a simulated market of a few hundred
-stocks that answers the viewer's quote and chart addresses on the local
-machine. The quoteview command starts it for the session when no other
-service is set and none answers on its port.]])
+The package also contains quote-service, a simulated market in which every
+code of the Shanghai, Shenzhen and Beijing boards answers the viewer's quote
+and chart addresses on the local machine. The quoteview command starts it for
+the session when no other service is set and none answers on its port.]])
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${QUOTEVIEW_MAINTAINER})

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "runtime/blocks.h"
 #include "runtime/command_args.h"
@@ -37,8 +38,10 @@ bool IsWhiteSpace(unsigned char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Decimal integer after leading white space and an optional sign; wraps modulo 2^32.
-int32_t ParseInteger(std::string_view text) {
+// Decimal integer after leading white space and an optional sign, wrapping
+// modulo the width of `Unsigned` (2^32 for the command itself).
+template <typename Unsigned>
+auto ParseInteger(std::string_view text) -> std::make_signed_t<Unsigned> {
   size_t i = 0;
   unsigned char c = 0;
   do {
@@ -47,12 +50,12 @@ int32_t ParseInteger(std::string_view text) {
   } while (IsWhiteSpace(c));
   bool negative = c == '-';
   if (c == '-' || c == '+') c = i < text.size() ? NextHalfWidth(text, i) : 0;
-  uint32_t value = 0;
+  Unsigned value = 0;
   while (c >= '0' && c <= '9') {
-    value = value * 10 + (c - '0');
+    value = static_cast<Unsigned>(value * 10 + (c - '0'));
     c = i < text.size() ? NextHalfWidth(text, i) : 0;
   }
-  return static_cast<int32_t>(negative ? 0u - value : value);
+  return static_cast<std::make_signed_t<Unsigned>>(negative ? Unsigned{0} - value : value);
 }
 
 std::string FormatGeneral(double value, int precision) {
@@ -152,7 +155,7 @@ void ToInteger(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   int32_t number = 0;
   switch (BaseType(value.type)) {
     case type::Text:
-      number = ParseInteger(TextView(value.AsPointer<const char>()));
+      number = ParseInteger<uint32_t>(TextView(value.AsPointer<const char>()));
       break;
     case type::Bool:
     case type::SubroutinePointer:
@@ -175,3 +178,11 @@ void ConvertToText(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
 }
 
 }  // namespace rt::cmd
+
+namespace rt {
+
+int64_t ToInteger64(TextRef text) {
+  return cmd::ParseInteger<uint64_t>(text.view());
+}
+
+}  // namespace rt

@@ -56,6 +56,9 @@ int32_t CompareText(TextRef a, TextRef b, bool case_sensitive);
 // --- conversion ---
 int32_t ToInteger(const ValueRecord& value);
 int32_t ToInteger(TextRef text);
+// A text read as ToInteger reads it, into 64 bits: counts past 2^31 keep their
+// value instead of wrapping at 32 bits.
+int64_t ToInteger64(TextRef text);
 Text ConvertToText(const ValueRecord& value);
 Text ConvertToText(double value);
 

@@ -1,7 +1,10 @@
 #include "service/index_page.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
+#include "service/boards.h"
 #include "service/gbk.h"
 #include "service/quote.h"
 
@@ -9,9 +12,42 @@ namespace service {
 namespace {
 
 struct PageTexts {
-  std::string head;
+  std::string head;  // up to the sample's size
+  std::string table_head;
   std::string tail;
 };
+
+// "沪市 600–605、688–689、…，深市 …，北交所 …": each exchange's boards, with
+// heads that count up one by one joined into a range.
+std::string BoardsSentence() {
+  std::string sentence;
+  std::string_view exchange;
+  std::string_view run_first, run_last;
+  auto close_run = [&] {
+    if (run_first.empty()) return;
+    sentence += run_first;
+    if (run_last != run_first) sentence += "–" + std::string(run_last);
+  };
+  for (const Board& board : Boards()) {
+    bool follows = board.exchange == exchange && board.head.size() == run_last.size() &&
+                   std::stoi(std::string(board.head)) == std::stoi(std::string(run_last)) + 1;
+    if (follows) {
+      run_last = board.head;
+      continue;
+    }
+    close_run();
+    if (board.exchange != exchange) {
+      if (!exchange.empty()) sentence += "，";
+      sentence += board.exchange == "sh" ? "沪市 " : board.exchange == "sz" ? "深市 " : "北交所 ";
+      exchange = board.exchange;
+    } else {
+      sentence += "、";
+    }
+    run_first = run_last = board.head;
+  }
+  close_run();
+  return sentence + " ";
+}
 
 const PageTexts& Texts() {
   static const PageTexts texts{
@@ -22,7 +58,9 @@ const PageTexts& Texts() {
             "</head><body>\n<h1>模拟行情</h1>\n"
             "<p>行情：<code>/q=sh600000</code>（完整）、<code>/q=s_sh600000</code>（简要），"
             "多个代码以逗号分隔；走势图：<code>/quotepic/10082333/600000.png</code>。</p>\n"
-            "<table>\n<tr><th>代码</th><th>名称</th><th>现价</th><th>涨跌幅</th>"
+            "<p>" +
+            BoardsSentence() + "开头的每个六位代码都有行情；下表列出其中 "),
+      ToGbk(" 只。</p>\n<table>\n<tr><th>代码</th><th>名称</th><th>现价</th><th>涨跌幅</th>"
             "<th>链接</th></tr>\n"),
       "</table>\n</body></html>\n"};
   return texts;
@@ -34,7 +72,9 @@ std::string IndexPage(const Market& market, int64_t epoch_seconds) {
   const PageTexts& texts = Texts();
   MarketMoment moment = MomentAt(epoch_seconds);
   std::string page = texts.head;
-  page.reserve(page.size() + market.stocks().size() * 240);
+  page.reserve(page.size() + texts.table_head.size() + market.stocks().size() * 240);
+  page += std::to_string(market.stocks().size());
+  page += texts.table_head;
   for (const Stock& stock : market.stocks()) {
     Quote quote = MakeQuote(stock, moment, QuoteDetail::kShort);
     int64_t change = quote.price - quote.day.previous_close;

@@ -1,6 +1,6 @@
-// The page at "/": every stock with its current price and change and the
-// addresses of its full quote, short quote and chart, for a person looking at
-// the service in a browser.
+// The page at "/", for a person looking at the service in a browser: which
+// boards answer, and the market's listed sample with each stock's current
+// price and change and the addresses of its full quote, short quote and chart.
 #pragma once
 
 #include <cstdint>

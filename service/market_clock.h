@@ -1,6 +1,6 @@
-// Trading calendar and hours of the Shanghai and Shenzhen exchanges, in China
-// Standard Time (UTC+8 all year): sessions 9:30-11:30 and 13:00-15:00 on
-// weekdays. Holidays are not modelled; every weekday trades.
+// Trading calendar and hours of the Shanghai, Shenzhen and Beijing exchanges,
+// in China Standard Time (UTC+8 all year): sessions 9:30-11:30 and 13:00-15:00
+// on weekdays. Holidays are not modelled; every weekday trades.
 #pragma once
 
 #include <cstdint>

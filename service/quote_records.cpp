@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace service {
 namespace {
@@ -52,12 +53,18 @@ void AppendFraming(std::string_view form, const Stock& stock, std::string& out) 
   out += stock.exchange;
   out += stock.code;
   out += "=\"";
-  out += stock.exchange == "sh" ? '1' : '0';
+  out += stock.exchange == "sh" ? '1' : stock.exchange == "sz" ? '0' : '2';
 }
 
-int64_t MarketValueHundredths(const Quote& quote) {
-  // shares * price in yuan / 10^8, in hundredths: shares * ticks / 10^8.
-  return std::llround(static_cast<double>(quote.stock->shares) * quote.price / 1e8);
+// shares * price in yuan / 10^8, in hundredths: shares * ticks / 10^8.
+int64_t MarketValueHundredths(int64_t shares, const Quote& quote) {
+  return std::llround(static_cast<double>(shares) * quote.price / 1e8);
+}
+
+// Price over yearly earnings per share; funds have none and show 0.
+int64_t PriceEarningsHundredths(const Quote& quote) {
+  double earnings = quote.stock->earnings;
+  return earnings > 0 ? std::llround(quote.price * 100 / earnings) : 0;
 }
 
 int64_t TurnoverTenThousands(const Quote& quote) {
@@ -75,7 +82,8 @@ void AppendItem(const Market& market, std::string_view item, int64_t epoch_secon
                 std::string& out) {
   bool short_form = item.starts_with("s_");
   if (short_form) item.remove_prefix(2);
-  const Stock* stock = item.size() > 2 ? market.Find(item.substr(0, 2), item.substr(2)) : nullptr;
+  std::optional<Stock> stock;
+  if (item.size() > 2) stock = market.Find(item.substr(0, 2), item.substr(2));
   if (!stock) {
     out += NoMatchRecord();
     return;
@@ -115,20 +123,34 @@ void AppendFullRecord(const Quote& quote, std::string& out) {
     f.Hundredths(level.price);
     f.Integer(level.lots);
   }
+  f.Text("");  // no recent trades
   AppendTime(QuoteTime(quote.moment), out);
   int64_t change = quote.price - day.previous_close;
+  int64_t lots = quote.volume / 100;
+  int64_t turnover_yuan = std::llround(quote.turnover);
   f.Hundredths(change);
   f.Hundredths(Ratio100(change, day.previous_close));
   f.Hundredths(quote.high);
   f.Hundredths(quote.low);
-  f.Integer(quote.volume);
+  out += '~';  // price/volume/turnover in one field
+  AppendHundredths(quote.price, out);
+  out += '/';
+  AppendInteger(lots, out);
+  out += '/';
+  AppendInteger(turnover_yuan, out);
+  f.Integer(lots);
   f.Integer(TurnoverTenThousands(quote));
-  f.Hundredths(Ratio100(quote.volume, stock.shares));
+  f.Hundredths(Ratio100(quote.volume, stock.float_shares));
+  f.Hundredths(PriceEarningsHundredths(quote));
+  f.Text("");
+  f.Hundredths(quote.high);
+  f.Hundredths(quote.low);
   f.Hundredths(Ratio100(quote.high - quote.low, day.previous_close));
-  f.Hundredths(quote.volume > 0 ? std::llround(quote.turnover * 100 / quote.volume) : quote.price);
+  f.Hundredths(MarketValueHundredths(stock.float_shares, quote));
+  f.Hundredths(MarketValueHundredths(stock.shares, quote));
   f.Hundredths(day.limit_up);
   f.Hundredths(day.limit_down);
-  f.Hundredths(MarketValueHundredths(quote));
+  f.Hundredths(quote.volume > 0 ? std::llround(quote.turnover * 100 / quote.volume) : quote.price);
   f.Integer(stock.shares);
   out += "\";\n";
 }
@@ -143,10 +165,10 @@ void AppendShortRecord(const Quote& quote, std::string& out) {
   f.Hundredths(quote.price);
   f.Hundredths(Ratio100(change, quote.day.previous_close));
   f.Hundredths(change);
-  f.Integer(quote.volume);
+  f.Integer(quote.volume / 100);
   f.Integer(TurnoverTenThousands(quote));
   f.Text("");
-  f.Hundredths(MarketValueHundredths(quote));
+  f.Hundredths(MarketValueHundredths(stock.shares, quote));
   out += "\";\n";
 }
 

@@ -1,5 +1,7 @@
 #include "service/quote_service.h"
 
+#include <optional>
+
 #include "service/chart.h"
 #include "service/index_page.h"
 #include "service/png_encoder.h"
@@ -34,7 +36,7 @@ Answer QuoteService::Handle(std::string_view method, std::string_view path) cons
 }
 
 Answer QuoteService::Chart(std::string_view file) const {
-  const Stock* stock = nullptr;
+  std::optional<Stock> stock;
   if (file.ends_with(".png")) stock = market_.FindCode(file.substr(0, file.size() - 4));
   if (!stock) return NotFound("No chart for this code.");
   MarketMoment moment = MomentAt(clock_.Now());

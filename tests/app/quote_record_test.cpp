@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/gbk_literals.h"
@@ -15,12 +16,16 @@ std::string Query(const rt::Text& address) {
   return text.substr(text.find("/q=") + 1);
 }
 
-TEST(QuoteAddress, ExchangeFollowsTheFirstDigit) {
-  EXPECT_EQ(Query(app::ShortQuoteAddress("000001")), "q=s_sz000001");
-  EXPECT_EQ(Query(app::FullQuoteAddress("000001")), "q=sz000001");
-  EXPECT_EQ(Query(app::ShortQuoteAddress("600000")), "q=s_sh600000");
-  EXPECT_EQ(Query(app::FullQuoteAddress("600000")), "q=sh600000");
-  EXPECT_EQ(Query(app::ShortQuoteAddress("")), "q=s_sh");
+TEST(QuoteAddress, ExchangeFollowsTheLeadingDigits) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"000001", "sz"}, {"002594", "sz"}, {"159915", "sz"}, {"200002", "sz"}, {"300750", "sz"},
+      {"301001", "sz"}, {"430047", "bj"}, {"830799", "bj"}, {"920118", "bj"}, {"600000", "sh"},
+      {"688981", "sh"}, {"510300", "sh"}, {"113050", "sh"}, {"900901", "sh"}, {"", "sh"},
+  };
+  for (const auto& [code, exchange] : cases) {
+    EXPECT_EQ(Query(app::ShortQuoteAddress(code)), std::string("q=s_") + exchange + code) << code;
+    EXPECT_EQ(Query(app::FullQuoteAddress(code)), std::string("q=") + exchange + code) << code;
+  }
   EXPECT_EQ(Query(app::FullQuoteAddress(nullptr)), "q=sh");
 }
 
@@ -106,6 +111,10 @@ TEST(FieldConversions, VolumeAndMarketValue) {
   EXPECT_EQ(app::VolumeText("0").str(), "0");
   EXPECT_EQ(app::VolumeText("abc").str(), "0");
   EXPECT_EQ(app::VolumeText(test::Gbk("１２３４５")).str(), "1.2345");
+  // Volumes past 2^31 keep their value.
+  EXPECT_EQ(app::VolumeText("3000000000").str(), "300000");
+  EXPECT_EQ(app::VolumeText("4294967296").str(), "429496.7296");
+  EXPECT_EQ(app::VolumeText("2147483647").str(), "214748.3647");
   EXPECT_EQ(app::MarketValueText("no quote here").get(), nullptr);
   EXPECT_EQ(app::MarketValueText("\"").get(), nullptr);
 }

@@ -26,10 +26,18 @@ TEST(HttpTest, AnswersNameTheirCharset) {
   Reply full = Get(service.port(), "/q=sh600000");
   EXPECT_EQ(full.status, 200);
   EXPECT_EQ(full.content_type, "text/plain; charset=GBK");
-  EXPECT_EQ(service_test::SplitFields(full.body).size(), 43u);
+  EXPECT_EQ(service_test::SplitFields(full.body).size(), 50u);
   Reply page = Get(service.port(), "/");
   EXPECT_EQ(page.status, 200);
   EXPECT_EQ(page.content_type, "text/html; charset=GBK");
+  // The page names the boards that answer and lists the sample, one row a stock.
+  EXPECT_NE(service_test::GbkToUtf8(page.body).find(
+                "沪市 600–605、688–689、510–519、56、58、900，深市 000–004、300–301、159、16、"
+                "200，北交所 43、83、87、920 开头的每个六位代码都有行情；下表列出其中 300 只。"),
+            std::string::npos);
+  size_t rows = 0;
+  for (size_t at = 0; (at = page.body.find("<tr><td>", at)) != std::string::npos; ++at) ++rows;
+  EXPECT_EQ(rows, service.quotes().market().stocks().size());
   for (const service::Stock& stock : service.quotes().market().stocks()) {
     ASSERT_NE(page.body.find("/quotepic/10082333/" + stock.code + ".png"), std::string::npos);
     ASSERT_NE(page.body.find("/q=s_" + stock.exchange + stock.code + "\""), std::string::npos);

@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "service/boards.h"
 #include "service/market.h"
 #include "service/market_clock.h"
 #include "service/price_walk.h"
@@ -20,30 +24,67 @@ using service::MomentAt;
 constexpr int64_t kFridayMidnight = 1717689600;
 constexpr int64_t kHour = 3600, kMinute = 60;
 
-TEST(MarketTest, CodesBelongToTheirFamiliesAndExchanges) {
+TEST(MarketTest, ListedCodesBelongToTheirBoardsAndExchanges) {
   Market market(7, 300);
   ASSERT_EQ(market.stocks().size(), 300u);
-  std::set<std::string> families, codes;
+  std::set<std::string_view> heads;
+  std::set<std::string> codes;
   for (const service::Stock& stock : market.stocks()) {
-    ASSERT_EQ(stock.code.size(), 6u);
-    ASSERT_TRUE(std::all_of(stock.code.begin(), stock.code.end(), ::isdigit)) << stock.code;
-    std::string head = stock.code.substr(0, 3);
-    bool shanghai = head == "600" || head == "601" || head == "603" || head == "688";
-    bool shenzhen = head == "000" || head == "002" || head == "300";
-    ASSERT_TRUE(shanghai || shenzhen) << stock.code;
-    EXPECT_EQ(stock.exchange, shanghai ? "sh" : "sz") << stock.code;
-    EXPECT_EQ(stock.limit_percent, head == "300" || head == "688" ? 20 : 10) << stock.code;
-    EXPECT_NE(stock.code, "000000");
-    families.insert(head);
+    const service::Board* board = service::BoardOf(stock.code);
+    ASSERT_NE(board, nullptr) << stock.code;
+    EXPECT_EQ(stock.exchange, board->exchange) << stock.code;
+    EXPECT_EQ(stock.limit_percent, board->limit_percent) << stock.code;
+    heads.insert(board->head);
     codes.insert(stock.code);
   }
-  EXPECT_EQ(families.size(), 7u);
+  EXPECT_GT(heads.size(), 15u);
   EXPECT_EQ(codes.size(), 300u);
-  EXPECT_NE(market.Find("sh", "600000"), nullptr);
-  EXPECT_NE(market.Find("sz", "000001"), nullptr);
-  EXPECT_EQ(market.Find("sz", "600000"), nullptr);
-  EXPECT_EQ(market.Find("sh", "000001"), nullptr);
-  EXPECT_EQ(market.FindCode("60000"), nullptr);
+  EXPECT_TRUE(market.Find("sh", "600000").has_value());
+  EXPECT_TRUE(market.Find("sz", "000001").has_value());
+  EXPECT_FALSE(market.Find("sz", "600000").has_value());
+  EXPECT_FALSE(market.Find("sh", "000001").has_value());
+  EXPECT_FALSE(market.FindCode("60000").has_value());
+}
+
+// Any code of a board is a stock, listed or not, and only of its board's exchange.
+TEST(MarketTest, EveryCodeOfTheBoardsIsAStockOfItsExchangeAndNoOtherCodeIs) {
+  const Market market(7, 6), other_sample(7, 2000), other_seed(8, 6);
+  struct CodeCase {
+    const char* code;
+    const char* exchange;  // "" for a code no board lists
+  };
+  const CodeCase cases[] = {
+      {"600000", "sh"}, {"605999", "sh"}, {"688981", "sh"}, {"689009", "sh"}, {"510300", "sh"},
+      {"519999", "sh"}, {"560000", "sh"}, {"588080", "sh"}, {"900901", "sh"}, {"000000", "sz"},
+      {"004999", "sz"}, {"300750", "sz"}, {"301001", "sz"}, {"159915", "sz"}, {"160105", "sz"},
+      {"200002", "sz"}, {"430047", "bj"}, {"830799", "bj"}, {"872925", "bj"}, {"920118", "bj"},
+      {"606000", ""},   {"687999", ""},   {"520000", ""},   {"113050", ""},   {"901000", ""},
+      {"005000", ""},   {"302000", ""},   {"150000", ""},   {"201000", ""},   {"440000", ""},
+      {"921000", ""},   {"999999", ""},   {"60000", ""},    {"6000000", ""},  {"60000a", ""},
+      {"", ""},
+  };
+  for (const CodeCase& c : cases) {
+    SCOPED_TRACE(c.code);
+    std::optional<service::Stock> stock = market.FindCode(c.code);
+    ASSERT_EQ(stock.has_value(), *c.exchange != '\0');
+    for (const char* exchange : {"sh", "sz", "bj"}) {
+      EXPECT_EQ(market.Find(exchange, c.code).has_value(), std::string_view(exchange) == c.exchange)
+          << exchange;
+    }
+    if (!stock) continue;
+    EXPECT_EQ(stock->code, c.code);
+    EXPECT_EQ(stock->exchange, c.exchange);
+    EXPECT_EQ(stock->name_gbk.size(), 8u);
+    EXPECT_GT(stock->base_ticks, 0);
+    EXPECT_GT(stock->float_shares, 0);
+    EXPECT_LE(stock->float_shares, stock->shares);
+    // The seed and the code decide the stock; the listed sample does not.
+    std::optional<service::Stock> again = other_sample.FindCode(c.code);
+    EXPECT_EQ(again->name_gbk, stock->name_gbk);
+    EXPECT_EQ(again->key, stock->key);
+    EXPECT_EQ(again->base_ticks, stock->base_ticks);
+    EXPECT_NE(other_seed.FindCode(c.code)->key, stock->key);
+  }
 }
 
 TEST(MarketTest, EveryMarketListsTheWellKnownCodes) {
@@ -51,9 +92,10 @@ TEST(MarketTest, EveryMarketListsTheWellKnownCodes) {
     for (int count : {6, 300, Market::kMaxStocks}) {
       Market market(seed, count);
       ASSERT_EQ(market.stocks().size(), static_cast<size_t>(count));
+      std::set<std::string> listed;
+      for (const service::Stock& stock : market.stocks()) listed.insert(stock.code);
       for (std::string_view code : Market::kWellKnownCodes) {
-        const char* exchange = code.starts_with('0') ? "sz" : "sh";
-        EXPECT_NE(market.Find(exchange, code), nullptr) << seed << " " << count << " " << code;
+        EXPECT_EQ(listed.count(std::string(code)), 1u) << seed << " " << count << " " << code;
       }
     }
   }
