@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/blocking_wait.h"
 #include "platform/net_routing.h"
 
 namespace platform::net {
@@ -295,6 +296,7 @@ bool Transfer::Drive(Ready ready, const WaitLimits& limits) {
     ~Done() { waiting.store(false); }
   } done{waiting_};
   Clock::time_point idle_since = Clock::now();
+  Clock::time_point hook_ran = idle_since;
   uint64_t seen = activity_;
   for (;;) {
     if (cancelled_.load()) {
@@ -320,7 +322,8 @@ bool Transfer::Drive(Ready ready, const WaitLimits& limits) {
     bool uploading = started_ && upload_position_ < body_size_ && !head_complete_;
     long idle_limit =
         uploading && limits.upload_idle_ms >= 0 ? limits.upload_idle_ms : limits.idle_ms;
-    long wait_ms = kMaxPollMs;
+    const bool hooked = HasBlockingWaitHook();
+    long wait_ms = hooked ? kBlockingWaitSliceMs : kMaxPollMs;
     if (idle_limit >= 0) {
       auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - idle_since).count();
       wait_ms = std::min<long>(wait_ms, idle_limit - static_cast<long>(idle));
@@ -335,6 +338,10 @@ bool Transfer::Drive(Ready ready, const WaitLimits& limits) {
       return false;
     }
     curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait_ms), nullptr);
+    if (hooked && Clock::now() - hook_ran >= std::chrono::milliseconds(kBlockingWaitSliceMs)) {
+      RunBlockingWaitHook();
+      hook_ran = Clock::now();
+    }
   }
 }
 

@@ -6,8 +6,10 @@
 #include <QPointer>
 #include <vector>
 
+#include "platform/blocking_wait.h"
 #include "runtime/fatal_error.h"
 #include "ui/window_registry.h"
+#include "ui/window_thread.h"
 
 namespace ui {
 namespace {
@@ -28,6 +30,15 @@ std::vector<IdleEntry>& IdleEntries() {
 QEventLoop* running_loop = nullptr;
 ProgramEnd running_end_inside_handler = nullptr;
 
+// While the loop runs, a window thread that a download blocks still takes
+// what needs no user input: its window's close above all, repaints and the
+// workers' list calls. Input waits for the next pending-events pump, the only
+// place a handler may start nested inside another.
+void ServeWindowThreadWhileBlocked() {
+  if (!QCoreApplication::instance() || !OnWindowThread() || rt::EventBlockCount() != 0) return;
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void EndLoop() {
   if (running_end_inside_handler && HandlerRunning() && rt::EventBlockCount() == 0) {
     running_end_inside_handler();
@@ -46,10 +57,12 @@ void RunMessageLoop(ProgramEnd end_inside_handler) {
   running_loop = &loop;
   running_end_inside_handler = end_inside_handler;
   SetLastWindowGoneCallback(EndLoop);
+  platform::SetBlockingWaitHook(ServeWindowThreadWhileBlocked);
   const QMetaObject::Connection idle = QObject::connect(
       QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, RunIdlePass);
   loop.exec();
   QObject::disconnect(idle);
+  platform::SetBlockingWaitHook(nullptr);
   SetLastWindowGoneCallback(nullptr);
   running_end_inside_handler = nullptr;
   running_loop = nullptr;

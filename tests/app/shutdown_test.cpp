@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <ostream>
@@ -99,9 +100,10 @@ void PrintTo(Wait wait, std::ostream* out) {
 
 // Rows 600000 and 600519. The first row's handler, waiting for its order book,
 // takes the change to the second row, whose handler then runs inside it; the
-// close arrives while that inner handler waits at `wait`. Whichever handler
-// takes the close, the window is gone when it would go on. An order book or
-// chart asked for after the close shows on standard error.
+// close arrives while that inner handler waits at `wait`, and its answer never
+// comes in time. Whichever handler takes the close, the window is gone when it
+// would go on. An answer sent, or an order book or chart asked for, after the
+// close shows on standard error.
 [[noreturn]] void CloseWhileANestedHandlerWaits(Wait wait) {
   const std::string first = "600000", second = "600519";
   static std::atomic<bool> closing = false;
@@ -113,6 +115,9 @@ void PrintTo(Wait wait, std::ostream* out) {
       if (closes_at == wait) {
         closing = true;
         QueueOnWindowThread(CloseMainWindow);
+        // The answer is held back: the process ends without waiting for it.
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        std::fprintf(stderr, "answered after the close\n");
       }
       return test::Answer::Parse(app_test::Answer(body));
     });
