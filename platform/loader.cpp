@@ -18,6 +18,7 @@
 #include "platform/builtin_modules.h"
 #include "platform/kernel32.h"
 #include "platform/loader_stats.h"
+#include "platform/loader_test_seams.h"
 
 struct PlatformModule {
   std::string key;  // what the counters are filed under
@@ -35,6 +36,7 @@ struct LoaderState {
   std::vector<std::unique_ptr<PlatformModule>> modules;  // loaded ones
   std::map<std::string, LoaderCounts, std::less<>> counts;
   LoaderCounts totals;
+  std::string hidden;  // the key of a module tests took away, or ""
 };
 
 LoaderState& State() {
@@ -139,6 +141,12 @@ LoaderCounts LoaderCountsFor(LPCSTR file_name) {
   return found == state.counts.end() ? LoaderCounts{} : found->second;
 }
 
+void HideModuleForTests(const char* file_name) {
+  LoaderState& state = State();
+  std::lock_guard lock(state.mutex);
+  state.hidden = file_name ? CountsKey(file_name) : "";
+}
+
 int ModuleReferenceCount(HMODULE handle) {
   LoaderState& state = State();
   std::lock_guard lock(state.mutex);
@@ -159,8 +167,9 @@ HMODULE LoadLibraryA(LPCSTR file_name) {
   std::lock_guard lock(state.mutex);
   std::string key = platform::CountsKey(file_name);
   platform::LoaderCounts& counts = state.counts[key];
-  const platform::BuiltinModule* builtin = platform::FindBuiltin(file_name);
-  void* library = builtin ? nullptr : ::dlopen(file_name, RTLD_NOW | RTLD_LOCAL);
+  const bool hidden = key == state.hidden;
+  const platform::BuiltinModule* builtin = hidden ? nullptr : platform::FindBuiltin(file_name);
+  void* library = builtin || hidden ? nullptr : ::dlopen(file_name, RTLD_NOW | RTLD_LOCAL);
   if (!builtin && !library) {
     ++counts.failed_loads;
     ++state.totals.failed_loads;

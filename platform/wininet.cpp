@@ -3,6 +3,7 @@
 #include "platform/wininet.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include "platform/internet_handles.h"
 #include "platform/kernel32.h"
 #include "platform/net_results.h"
+#include "platform/net_test_seams.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ using platform::net::Failure;
 using platform::net::HandleKind;
 using platform::net::LookUp;
 using platform::net::Succeed;
+
+std::atomic<platform::InternetReadObserver> read_observer{nullptr};
 
 // A dead server must not hold a fetch for minutes: these bound every request.
 constexpr long kConnectTimeoutMs = 10000;
@@ -329,6 +333,7 @@ BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD bytes_to_read, LPDWOR
   auto object = LookUp<Request>(file, HandleKind::kInetRequest);
   if (!object) return FALSE;
   if (!bytes_read || (!buffer && bytes_to_read > 0)) return Fail(ERROR_INVALID_PARAMETER);
+  if (auto observe = read_observer.load(std::memory_order_acquire)) observe(bytes_to_read);
   *bytes_read = 0;
   std::lock_guard lock(object->mutex);
   if (object->state != Request::State::kSent) return Fail(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
@@ -345,3 +350,11 @@ BOOL InternetCloseHandle(HINTERNET handle) {
   return platform::net::CloseHandle(
       handle, {HandleKind::kInetSession, HandleKind::kInetConnection, HandleKind::kInetRequest});
 }
+
+namespace platform {
+
+void SetInternetReadObserverForTests(InternetReadObserver observer) {
+  read_observer.store(observer, std::memory_order_release);
+}
+
+}  // namespace platform

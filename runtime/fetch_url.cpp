@@ -104,29 +104,30 @@ bool ParseInternetAddress(const char* address, InternetAddress* parsed) {
   return !parsed->server.empty();
 }
 
-// Reads the whole body straight into a growing ByteSet block, at most one
-// chunk per read, so no second copy of the body is ever made. Whatever
-// arrived before a failing read is kept; a body too large for a byte set
-// yields nothing rather than a truncated picture.
+// Reads the whole body straight into a growing ByteSet block, one chunk per
+// read, so no second copy of the body is ever made. Whatever arrived before a
+// failing read is kept; a body too large for a byte set yields nothing rather
+// than a truncated picture.
 void* ReceiveBody(HINTERNET request, int32_t chunk) {
   constexpr size_t kHeader = 8;
+  constexpr size_t kLargestBody = kMaxBlockSize - kHeader;
+  const auto whole_chunk = static_cast<size_t>(chunk);
   void* block = nullptr;
   size_t count = 0, capacity = 0;
   for (;;) {
-    if (count == capacity) {
-      // The first block is one chunk: with a known length it holds the
-      // whole body and its final zero-length read.
-      size_t wanted = std::max(capacity * 2, count + static_cast<size_t>(chunk));
-      wanted = std::min(wanted, kMaxBlockSize - kHeader);
-      if (wanted == count) {
-        RtFree(block);
-        return nullptr;
-      }
+    if (capacity - count < whole_chunk && capacity < kLargestBody) {
+      // Room for a whole chunk before every read. The first block holds two:
+      // with a known length the body and its final zero-length read fit in it.
+      const size_t wanted = std::min(std::max(capacity * 2, count + 2 * whole_chunk), kLargestBody);
       block = RtReallocSize(block, kHeader + wanted);
       capacity = wanted;
     }
+    if (count == capacity) {
+      RtFree(block);
+      return nullptr;
+    }
     DWORD read = 0;
-    DWORD room = static_cast<DWORD>(std::min(capacity - count, static_cast<size_t>(chunk)));
+    DWORD room = static_cast<DWORD>(std::min(capacity - count, whole_chunk));
     if (!InternetReadFile(request, static_cast<char*>(block) + kHeader + count, room, &read) ||
         read == 0) {
       break;

@@ -23,6 +23,7 @@
 #include "app/main_handlers.h"
 #include "app/refresh_worker.h"
 #include "tests/support/gbk_literals.h"
+#include "ui/cartoon_units.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
@@ -161,6 +162,12 @@ TEST_F(MainWindowTest, WatchListStartsEmptyWithItsSixColumns) {
     EXPECT_EQ(list->columnWidth(column), columns[column].second);
   }
   EXPECT_EQ(ui::GetRowCount(app::kWatchList), 0);
+}
+
+TEST_F(MainWindowTest, ChartBoxStartsWithNothingInIt) {
+  const auto* box = static_cast<const ui::CartoonBoxUnit*>(
+      ui::FindLoadedWindow(app::kMainWindow)->FindUnit(app::unit::ChartBox));
+  EXPECT_TRUE(box->model().objects().empty());
 }
 
 TEST_F(MainWindowTest, CreationSwitchedTheThemeOnForTheStandardControls) {

@@ -16,6 +16,7 @@
 #include "app/service_addresses.h"
 #include "runtime/core_commands.h"
 #include "tests/app/quote_texts.h"
+#include "ui/cartoon_units.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
@@ -87,6 +88,11 @@ class ViewerTest : public ::testing::Test {
     return texts;
   }
   static QImage Box() { return Widget(app::unit::ChartBox)->grab().toImage(); }
+  static const ui::CartoonBoxModel& BoxModel() {
+    return static_cast<const ui::CartoonBoxUnit*>(
+               ui::FindLoadedWindow(app::kMainWindow)->FindUnit(app::unit::ChartBox))
+        ->model();
+  }
 };
 
 }  // namespace app_test

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <atomic>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "tests/app/service_process.h"
 #include "tests/app/viewer_fixture.h"
@@ -60,14 +63,16 @@ class MadeToOrderTest : public ViewerTest {
       server.Reply("/q=s_" + Exchange(code) + code, Answer(Record(code, 10)));
       server.Reply("/q=" + Exchange(code) + code, Answer(Record(code, 33)));
     }
-    for (const auto& [code, red] : {std::pair{"600000", 200}, {"000001", 0}}) {
-      test_support::PngLayout layout(40, 30, test_support::PngColour::kRgb);
-      for (int i = 0; i < 40 * 30; ++i)
-        layout.samples.insert(layout.samples.end(), {uint16_t(red), 0, 200});
-      const std::vector<uint8_t> png = test_support::WritePng(layout);
-      server.Reply(std::string("/quotepic/10082333/") + code + ".png",
-                   Answer(std::string(png.begin(), png.end())));
-    }
+    server.Reply("/quotepic/10082333/600000.png", Answer(Picture(200)));
+    server.Reply("/quotepic/10082333/000001.png", Answer(Picture(0)));
+  }
+  // A 40 x 30 picture of the colour (red, 0, 200).
+  static std::string Picture(int red) {
+    test_support::PngLayout layout(40, 30, test_support::PngColour::kRgb);
+    for (int i = 0; i < 40 * 30; ++i)
+      layout.samples.insert(layout.samples.end(), {uint16_t(red), 0, 200});
+    const std::vector<uint8_t> png = test_support::WritePng(layout);
+    return std::string(png.begin(), png.end());
   }
   // The targets of one kind of request ("/q=s_", "/q=s" for full ones,
   // "/quotepic/"), in the order they came.
@@ -111,11 +116,13 @@ TEST_F(MadeToOrderTest, AnEmptyListAsksNothingAndNoRowAsksForTheBareExchange) {
   EXPECT_TRUE(server.Requests().empty());
 
   Import("600000");
+  Import("");
   const Fields placeholders = Labels();
   // The focus moves to the row while nothing is selected: property 35 reads -1.
   List()->selectionModel()->setCurrentIndex(List()->model()->index(0, 0),
                                             QItemSelectionModel::NoUpdate);
   ASSERT_TRUE(WaitForPasses());
+  EXPECT_EQ(Targets("/q=s_"), (Fields{"/q=s_sh600000", "/q=s_sh"}));
   EXPECT_EQ(Targets("/q=s"), (Fields{"/q=sh"}));
   EXPECT_EQ(Targets("/quotepic/"), (Fields{"/quotepic/10082333/.png"}));
   EXPECT_EQ(Labels(), placeholders);
@@ -124,7 +131,26 @@ TEST_F(MadeToOrderTest, AnEmptyListAsksNothingAndNoRowAsksForTheBareExchange) {
 
 TEST_F(MadeToOrderTest, TwoQuickRowChangesGiveTwoCompletePasses) {
   const Fields codes = {"600000", "000001", "600519"};
-  for (const std::string& code : codes) Import(code);
+  // The n-th short answer for a code carries n in each of the five cells.
+  auto short_answer = [](const std::string& code, int n) {
+    const std::string k = std::to_string(n);
+    return "v_s_" + code + "=\"1~N" + k + "~" + code + "~P" + k + "~-~C" + k + "~" + k +
+           "0000~-~-~M" + k + "\";\n";
+  };
+  for (const std::string& code : codes) {
+    auto asked = std::make_shared<std::atomic<int>>(0);
+    server.Reply("/q=s_" + Exchange(code) + code,
+                 [asked, code, short_answer](const test::ReceivedRequest&) {
+                   return test::Answer::Parse(Answer(short_answer(code, ++*asked)));
+                 });
+    Import(code);
+  }
+  std::map<std::pair<int, int>, Fields> written;  // every value a cell took, in order
+  QObject recorder;
+  QObject::connect(
+      List()->model(), &QAbstractItemModel::dataChanged, &recorder, [&](const QModelIndex& cell) {
+        written[{cell.row(), cell.column()}].push_back(cell.data().toString().toStdString());
+      });
   ChangeRow(0);
   ChangeRow(1);
   ASSERT_TRUE(WaitForPasses());
@@ -139,8 +165,30 @@ TEST_F(MadeToOrderTest, TwoQuickRowChangesGiveTwoCompletePasses) {
     if (row > 0) {
       EXPECT_GT(at[codes[row]], at[codes[row - 1]]) << codes[row];
     }
-    EXPECT_EQ(Row(row), RowOf(Split(Record(codes[row], 10))));
+    // Each pass wrote its own answer into every cell; the cell shows the later write.
+    const Fields first = RowOf(Split(short_answer(codes[row], 1)));
+    const Fields second = RowOf(Split(short_answer(codes[row], 2)));
+    for (int column = 1; column <= 5; ++column) {
+      const Fields& values = written[{row, column}];
+      ASSERT_EQ(values.size(), 2u) << codes[row] << " column " << column;
+      EXPECT_EQ((std::set<std::string>(values.begin(), values.end())),
+                (std::set<std::string>{first[column - 1], second[column - 1]}));
+      EXPECT_EQ(Row(row)[column - 1], values.back());
+    }
   }
+}
+
+TEST_F(MadeToOrderTest, TheSameStockAgainIsDownloadedAfreshIntoAnEmptiedBox) {
+  Import("600000");
+  Import("600000");
+  ChangeRow(0);
+  server.Reply("/quotepic/10082333/600000.png", Answer(Picture(0)));
+  ChangeRow(1);
+  ASSERT_TRUE(WaitForPasses());
+  EXPECT_EQ(Targets("/quotepic/"),
+            (Fields{"/quotepic/10082333/600000.png", "/quotepic/10082333/600000.png"}));
+  EXPECT_EQ(BoxModel().objects().size(), 1u);
+  EXPECT_EQ(Box().pixel(0, 0), qRgb(0, 0, 200));
 }
 
 TEST_F(MadeToOrderTest, ANestedRowChangeFinishesFirstAndTheOuterStockStays) {

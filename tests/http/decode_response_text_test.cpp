@@ -4,12 +4,33 @@
 
 #include <string>
 
+#include "platform/ole32_classes.h"
 #include "platform/ole32_state.h"
+#include "platform/stream_class.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {
 
 using test::Gbk;
+
+// Stands in for the built-in "Adodb.Stream" class while it lives, making the
+// same objects and counting them.
+int streams_made = 0;
+HRESULT MakeCountedStream(REFIID iid, void** object) {
+  ++streams_made;
+  return platform::CreateStreamObject(iid, object);
+}
+platform::FunctionClassFactory counted_streams(MakeCountedStream);
+platform::FunctionClassFactory plain_streams(platform::CreateStreamObject);
+
+struct CountedStreams {
+  CountedStreams() { Use(&counted_streams); }
+  ~CountedStreams() { Use(&plain_streams); }
+  static void Use(IClassFactory* factory) {
+    platform::UnregisterClassFactory(platform::CLSID_Stream);
+    platform::RegisterClassFactory(u"Adodb.Stream", platform::CLSID_Stream, factory);
+  }
+};
 
 std::string Decode(std::string_view body) {
   regex::Regex regex;
@@ -36,13 +57,17 @@ TEST(DecodeResponseText, DeclaredUtf8IsReDecodedIntoLocalText) {
 }
 
 TEST(DecodeResponseText, LocalCharsetsAreReturnedAsReceived) {
+  CountedStreams counted;
+  streams_made = 0;
   std::string gbk_page = Page("<meta charset=gbk>", Gbk("浦发银行"));
   EXPECT_EQ(Decode(gbk_page), gbk_page);
   std::string gb2312_page = Page("<meta charset=\"gb2312\">", Gbk("浦发银行"));
   EXPECT_EQ(Decode(gb2312_page), gb2312_page);
+  EXPECT_EQ(streams_made, 0);
   // Capitals go through the stream, which yields the same text.
   std::string capitals = Page("<meta charset=GBK>", Gbk("浦发银行"));
   EXPECT_EQ(Decode(capitals), capitals);
+  EXPECT_EQ(streams_made, 1);
 }
 
 TEST(DecodeResponseText, DeclarationsThePatternCannotSeeAreIgnored) {

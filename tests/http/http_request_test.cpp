@@ -13,6 +13,7 @@
 #include <tuple>
 #include <utility>
 
+#include "platform/loader_test_seams.h"
 #include "platform/net_test_seams.h"
 #include "platform/ole32_state.h"
 #include "runtime/core_commands.h"
@@ -384,6 +385,18 @@ TEST_F(HttpRequestStepsTest, EachFailingStepLeavesItsMessageAndPumpsUpToIt) {
     EXPECT_EQ(location.str(), "before");
     EXPECT_EQ(body.size(), c.status == std::string("200 OK") ? 0 : 1);
   }
+}
+
+TEST(HttpRequestDeathTest, AMissingWinHttpEndsTheProgramAtTheFirstRequest) {
+  // A fresh process, so that no entry of the table is bound yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        platform::HideModuleForTests("Winhttp.dll");
+        http::HttpRequest("http://127.0.0.1:9/");
+      },
+      testing::ExitedWithCode(255),
+      HasSubstr("错误信息：无法找到指定DLL库文件“Winhttp.dll”中的输出命令“WinHttpCheckPlatform”"));
 }
 
 }  // namespace

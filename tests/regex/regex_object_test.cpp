@@ -68,7 +68,8 @@ TEST(RegexObject, InvalidPatternFailsTheSearch) {
 
 TEST(RegexObject, OptionsAndTheirDefaults) {
   Regex r;
-  EXPECT_FALSE(r.Search("A", "a", true) && r.MatchCount() > 0);
+  ASSERT_TRUE(r.Search("A", "a", true));
+  EXPECT_EQ(r.MatchCount(), 0);
   ASSERT_TRUE(r.Search("A", "a"));
   EXPECT_EQ(r.MatchCount(), 1);
   // Multi-line by default; "." never crosses a line feed, Singleline or not.
@@ -82,6 +83,10 @@ TEST(RegexObject, OptionsAndTheirDefaults) {
   EXPECT_EQ(r.MatchCount(), 0);
   ASSERT_TRUE(r.Search("a.b", "a\nb"));
   EXPECT_EQ(r.MatchCount(), 0);
+  // The object the search configured has no "Singleline" member: that write fails.
+  EXPECT_FALSE(
+      rt::com::WriteProperty(r.get()->engine, "Singleline", {rt::ValueRecord::Bool(true)}));
+  EXPECT_EQ(rt::LastCallStatus(), rt::status::NoMember);
   ASSERT_TRUE(r.Search("a", "banana", {}, {}, false));
   EXPECT_EQ(r.MatchCount(), 1);
   EXPECT_EQ(r.GetPattern().str(), "a");

@@ -4,7 +4,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/net_test_seams.h"
 #include "runtime/call_frame.h"
@@ -20,6 +30,7 @@ class FetchUrlTest : public testing::Test {
  protected:
   void SetUp() override { platform::SetHostMapForTests({{"nowhere.test", ""}}); }
   void TearDown() override {
+    platform::SetInternetReadObserverForTests(nullptr);
     platform::ClearHostMapForTests();
     platform::SetExtraCaBundleForTests("");
     rt::CloseInternetSession();
@@ -78,7 +89,54 @@ TEST_F(FetchUrlTest, HttpsOnTheGivenPortWithVerifiedCertificates) {
   EXPECT_TRUE(plain.Requests().empty());
 }
 
+// Takes this process into a network namespace of its own, with its loopback
+// up, where any port is free to take.
+bool EnterOwnNetwork() {
+  if (unshare(CLONE_NEWNET) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) return false;
+  const int s = socket(AF_INET, SOCK_DGRAM, 0);
+  ifreq loopback{};
+  std::strcpy(loopback.ifr_name, "lo");
+  bool up = s >= 0 && ioctl(s, SIOCGIFFLAGS, &loopback) == 0;
+  loopback.ifr_flags |= IFF_UP;
+  up = up && ioctl(s, SIOCSIFFLAGS, &loopback) == 0;
+  if (s >= 0) close(s);
+  return up;
+}
+
+class FetchUrlDeathTest : public FetchUrlTest {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    FetchUrlTest::SetUp();
+  }
+};
+
+TEST_F(FetchUrlDeathTest, HttpsWithoutAPortGoesToPort443) {
+  auto fetch = [] {
+    bool fetched = false;
+    {
+      test::TestCertificate certificate;
+      if (!EnterOwnNetwork()) {
+        std::fprintf(stderr, "no network namespace of our own\n");
+        std::_Exit(2);
+      }
+      HttpTestServer server(&certificate, 443);
+      server.Reply("/pic.png", "HTTP/1.1 200 OK\r\n\r\npicture");
+      platform::SetExtraCaBundleForTests(certificate.pem_path());
+      fetched = Fetch("https://localhost/pic.png") == "picture";
+      rt::CloseInternetSession();
+    }
+    std::fprintf(stderr, fetched ? "fetched\n" : "nothing\n");
+    std::_Exit(fetched ? 0 : 1);
+  };
+  EXPECT_EXIT(fetch(), testing::ExitedWithCode(0), "fetched");
+}
+
 TEST_F(FetchUrlTest, FailuresGiveTheEmptyByteSet) {
+  // An empty address ends before the session is even opened.
+  EXPECT_TRUE(rt::FetchUrl("").empty());
+  EXPECT_EQ(platform::OpenInternetHandleCount(), 0);
+
   int closed_port;
   {
     RawSocketServer gone({});
@@ -109,6 +167,25 @@ TEST_F(FetchUrlTest, ConcurrentFirstFetchesShareOneSession) {
     for (std::thread& thread : threads) thread.join();
     for (const std::string& result : results) EXPECT_EQ(result, "shared");
     EXPECT_EQ(platform::OpenInternetHandleCount(), 1);  // the session, nothing else
+  }
+}
+
+TEST_F(FetchUrlTest, EveryReadAsksForAWholeChunk) {
+  static std::vector<uint32_t> asked;
+  platform::SetInternetReadObserverForTests([](uint32_t size) { asked.push_back(size); });
+  struct Case {
+    const char* length_header;
+    int body;
+    uint32_t chunk;
+  };
+  for (const Case& c : {Case{"", 30000, 10240}, Case{"Content-Length: 5\r\n", 5, 6},
+                        Case{"Content-Length: 1048576\r\n", 1 << 20, 102400}}) {
+    asked.clear();
+    RawSocketServer server({RawSocketServer::Send(
+        std::string("HTTP/1.0 200 OK\r\n") + c.length_header + "\r\n" + std::string(c.body, 'x'))});
+    EXPECT_EQ(Fetch(server.Url("/")).size(), static_cast<size_t>(c.body)) << c.body;
+    EXPECT_GE(asked.size(), 2u) << c.body;
+    EXPECT_THAT(asked, testing::Each(c.chunk)) << c.body;
   }
 }
 

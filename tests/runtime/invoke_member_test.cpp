@@ -96,8 +96,10 @@ TEST_F(InvokeMemberTest, FailuresGiveTheEmptyValueOfThePromisedType) {
   rt::Variant value = empty.ReadProperty("Name");
   EXPECT_EQ(value.value().vt, VT_EMPTY);
   EXPECT_EQ(rt::LastCallStatus(), status::EmptyObject);
-  EXPECT_FALSE(probe_.WriteProperty("Nothing", {ValueRecord::Int(1)}));
+  ASSERT_TRUE(probe_.WriteProperty("Count", {ValueRecord::Int(5)}));
+  EXPECT_FALSE(probe_.WriteProperty("Counts", {ValueRecord::Int(1)}));
   EXPECT_EQ(rt::LastCallStatus(), status::NoMember);
+  EXPECT_EQ(probe_.ReadNumberProperty("Count"), 5.0) << "a member the type lacks changes nothing";
 }
 
 TEST_F(InvokeMemberTest, NestedTypeBindingIsReleased) {

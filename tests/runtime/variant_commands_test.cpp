@@ -46,9 +46,16 @@ TEST(VariantCommands, ByteSetsRoundTripAsOneBasedByteArrays) {
   EXPECT_EQ(v.Set(ValueRecord::ByteSet(bytes.get())), 1);
   ASSERT_EQ(v.value().vt, VT_ARRAY | VT_UI1);
   SAFEARRAY* array = v.value().parray;
-  EXPECT_EQ(array->cDims, 1);
-  EXPECT_EQ(array->rgsabound[0].lLbound, 1);
-  EXPECT_EQ(array->rgsabound[0].cElements, 3u);
+  EXPECT_EQ(SafeArrayGetDim(array), 1u);
+  VARTYPE element = VT_EMPTY;
+  EXPECT_EQ(SafeArrayGetVartype(array, &element), S_OK);
+  EXPECT_EQ(element, VT_UI1);
+  EXPECT_EQ(SafeArrayGetElemsize(array), 1u);
+  LONG lower = 0, upper = 0;
+  EXPECT_EQ(SafeArrayGetLBound(array, 1, &lower), S_OK);
+  EXPECT_EQ(SafeArrayGetUBound(array, 1, &upper), S_OK);
+  EXPECT_EQ(lower, 1);
+  EXPECT_EQ(upper, 3);
   EXPECT_EQ(Bytes(v.ToByteSet()), std::string("\x01\x00\xFF", 3));
 
   Variant text;

@@ -77,7 +77,8 @@ Answer Answer::Parse(std::string_view raw) {
   return answer;
 }
 
-HttpTestServer::HttpTestServer(const TestCertificate* certificate) : secure_(certificate) {
+HttpTestServer::HttpTestServer(const TestCertificate* certificate, int port)
+    : secure_(certificate) {
   if (certificate) {
     server_ = std::make_unique<httplib::SSLServer>(certificate->certificate(), certificate->key());
   } else {
@@ -131,7 +132,8 @@ HttpTestServer::HttpTestServer(const TestCertificate* certificate) : secure_(cer
       .Delete(".*", handle)
       .Options(".*", handle)
       .Patch(".*", handle);
-  port_ = server_->bind_to_any_port("127.0.0.1");
+  port_ = port == 0 ? server_->bind_to_any_port("127.0.0.1")
+                    : (server_->bind_to_port("127.0.0.1", port) ? port : -1);
   if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
   thread_ = std::thread([this] { server_->listen_after_bind(); });
   // stop() only works on a running server, so wait until it runs.

@@ -48,8 +48,8 @@ struct Answer {
 
 class HttpTestServer {
  public:
-  // Plain HTTP, or HTTPS with `certificate`.
-  explicit HttpTestServer(const TestCertificate* certificate = nullptr);
+  // Plain HTTP, or HTTPS with `certificate`; on `port`, or any free one for 0.
+  explicit HttpTestServer(const TestCertificate* certificate = nullptr, int port = 0);
   ~HttpTestServer();
   HttpTestServer(const HttpTestServer&) = delete;
   HttpTestServer& operator=(const HttpTestServer&) = delete;
