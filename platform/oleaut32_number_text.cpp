@@ -1,10 +1,10 @@
 #include "platform/oleaut32_number_text.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+#include <system_error>
 
 namespace platform {
 namespace {
@@ -43,6 +43,32 @@ HRESULT ParseRadix(std::u16string_view digits, int radix, AutomationNumber* numb
   return S_OK;
 }
 
+// Whether the ASCII number `ascii` (sign, digits, point, exponent) is at least
+// 1 in magnitude. A number too large or too small for a double is read as out
+// of range either way, and only this tells an overflow from an underflow.
+bool MagnitudeAtLeastOne(std::string_view ascii) {
+  size_t e = std::min(ascii.find('e'), ascii.size());
+  std::string_view mantissa = ascii.substr(0, e);
+  // The exponent saturates: far beyond a double's range either way is enough.
+  int64_t exponent = 0;
+  if (e < ascii.size()) {
+    std::string_view digits = ascii.substr(e + 1);
+    bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+      digits.remove_prefix(1);
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+    if (error != std::errc()) exponent = std::numeric_limits<int32_t>::max();
+    if (negative) exponent = -exponent;
+  }
+  size_t point = std::min(mantissa.find('.'), mantissa.size());
+  size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  // The power of ten of the first significant digit.
+  auto lead = first < point ? static_cast<int64_t>(point - first - 1)
+                            : -static_cast<int64_t>(first - point);
+  return lead + exponent >= 0;
+}
+
 }  // namespace
 
 HRESULT ParseAutomationNumber(std::u16string_view text, AutomationNumber* number) {
@@ -60,7 +86,9 @@ HRESULT ParseAutomationNumber(std::u16string_view text, AutomationNumber* number
     negative = text.front() == u'-';
     text.remove_prefix(1);
   }
-  // Digits with separators dropped, the point and the exponent, in ASCII for strtod.
+  // Digits with separators dropped, the point and the exponent, in ASCII. The
+  // reading that follows ignores the process locale, whose decimal point may be
+  // a comma.
   std::string clean = negative ? "-" : "";
   size_t i = 0;
   int digits = 0;
@@ -93,17 +121,22 @@ HRESULT ParseAutomationNumber(std::u16string_view text, AutomationNumber* number
     if (i == exponent_start) return DISP_E_TYPEMISMATCH;
   }
   if (i != text.size()) return DISP_E_TYPEMISMATCH;
-  errno = 0;
+  const char* begin = clean.data();
+  const char* end = begin + clean.size();
   if (integral) {
-    long long value = std::strtoll(clean.c_str(), nullptr, 10);
-    if (errno == 0) {
+    int64_t value = 0;
+    if (std::from_chars(begin, end, value).ec == std::errc()) {
       *number = {true, value, 0};
       return S_OK;
     }
-    errno = 0;  // too long for an integer: read it as a double
+    // Too long for an integer: read it as a double.
   }
-  double value = std::strtod(clean.c_str(), nullptr);
-  if (errno == ERANGE && std::isinf(value)) return DISP_E_OVERFLOW;
+  double value = 0;
+  if (std::from_chars(begin, end, value, std::chars_format::general).ec != std::errc()) {
+    // Out of range: too large overflows, too small is a zero of its sign.
+    if (MagnitudeAtLeastOne(clean)) return DISP_E_OVERFLOW;
+    value = negative ? -0.0 : 0.0;
+  }
   *number = {false, 0, value};
   return S_OK;
 }
@@ -111,14 +144,21 @@ HRESULT ParseAutomationNumber(std::u16string_view text, AutomationNumber* number
 std::u16string FormatAutomationReal(double value, int significant) {
   if (value == 0) return u"0";
   if (!std::isfinite(value)) return Widen(std::isnan(value) ? "NaN" : value < 0 ? "-Inf" : "Inf");
-  // "%.*e" rounds to the wanted significant digits and tells the exponent.
+  // The scientific form rounds to the wanted significant digits and tells the
+  // exponent; unlike formatted printing it always writes a point, whatever the
+  // process locale says.
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*e", significant - 1, value);
-  std::string text = buffer;
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                    std::chars_format::scientific, significant - 1);
+  if (error != std::errc()) return u"0";
+  std::string text(buffer, end);
   bool negative = text[0] == '-';
   if (negative) text.erase(0, 1);
   size_t e = text.find('e');
-  int exponent = std::atoi(text.c_str() + e + 1);
+  const char* exponent_text = text.c_str() + e + 1;
+  if (*exponent_text == '+') ++exponent_text;
+  int exponent = 0;
+  std::from_chars(exponent_text, text.c_str() + text.size(), exponent);
   std::string mantissa;
   for (size_t k = 0; k < e; ++k) {
     if (text[k] != '.') mantissa += text[k];

@@ -1,5 +1,6 @@
 // Numbers to and from the automation string forms: what VariantChangeType
-// uses between VT_BSTR and the numeric types.
+// uses between VT_BSTR and the numeric types. The decimal mark is always the
+// point, whatever locale the process runs under.
 #pragma once
 
 #include <cstdint>

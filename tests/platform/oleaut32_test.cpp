@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 
 #include "platform/ole32_classes.h"
@@ -42,6 +43,14 @@ HRESULT ToInt(std::u16string_view text, LONG* value) {
   Var out;
   HRESULT hr = VariantChangeType(&out.v, &in.v, 0, VT_I4);
   *value = out.v.lVal;
+  return hr;
+}
+
+HRESULT ToReal(std::u16string_view text, double* value) {
+  Var in = String(text);
+  Var out;
+  HRESULT hr = VariantChangeType(&out.v, &in.v, 0, VT_R8);
+  *value = out.v.dblVal;
   return hr;
 }
 
@@ -119,6 +128,42 @@ TEST(VariantChangeType, DoublesUseFifteenSignificantDigits) {
   f.v.vt = VT_R4;
   f.v.fltVal = 1e8f;
   EXPECT_EQ(AsString(f.v), u"1E+08");
+}
+
+// The process switched to a locale whose decimal point is a comma, as the
+// window library does from the environment, and back to what it was.
+class CommaDecimalLocale {
+ public:
+  CommaDecimalLocale() : saved_(std::setlocale(LC_ALL, nullptr)) {
+    active_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr &&
+              std::string(std::localeconv()->decimal_point) == ",";
+  }
+  ~CommaDecimalLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
+  bool Active() const { return active_; }
+
+ private:
+  std::string saved_;
+  bool active_ = false;
+};
+
+TEST(VariantChangeType, NumbersAndTextIgnoreTheProcessLocale) {
+  CommaDecimalLocale locale;
+  ASSERT_TRUE(locale.Active()) << "de_DE.UTF-8 is missing; scripts/install-deps installs it";
+  const std::pair<std::u16string_view, double> readings[] = {
+      {u"1.5", 1.5}, {u"1,234.5", 1234.5}, {u"-2.5E-3", -0.0025}, {u"1e-400", 0}};
+  double value;
+  for (const auto& [text, expected] : readings) {
+    EXPECT_EQ(ToReal(text, &value), S_OK) << std::string(text.begin(), text.end());
+    EXPECT_EQ(value, expected) << std::string(text.begin(), text.end());
+  }
+  EXPECT_EQ(ToReal(u"1e400", &value), DISP_E_OVERFLOW);
+  EXPECT_EQ(RealString(1.5), u"1.5");
+  EXPECT_EQ(RealString(-1234.5), u"-1234.5");
+  EXPECT_EQ(RealString(5.6789e-12), u"5.6789E-12");
+  Var f;
+  f.v.vt = VT_R4;
+  f.v.fltVal = 0.25f;
+  EXPECT_EQ(AsString(f.v), u"0.25");
 }
 
 TEST(VariantChangeType, StringsToIntegersRoundHalfToEven) {
