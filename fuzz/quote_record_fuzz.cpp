@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case app::FieldConversion::kVolume: {
           // Whatever the field holds, the volume shows as a number.
           char volume[32];
-          std::snprintf(volume, sizeof volume, "%.13g", fuzz::ToInteger(field) / 10000.0);
+          std::snprintf(volume, sizeof volume, "%.13g",
+                        static_cast<double>(fuzz::ToInteger<uint64_t>(field)) / 10000.0);
           Check(value.view() == volume);
           break;
         }

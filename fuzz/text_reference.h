@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace fuzz {
@@ -143,8 +144,10 @@ inline std::string RemoveSpaces(std::string_view s) {
 }
 
 // Full-width digits, letters and signs made half-width, then the leading
-// decimal number after white space, wrapping modulo 2^32.
-inline int32_t ToInteger(std::string_view s) {
+// decimal number after white space, wrapping modulo 2^32 (modulo 2^64 for the
+// 64-bit reading of a volume).
+template <typename Unsigned = uint32_t>
+inline std::make_signed_t<Unsigned> ToInteger(std::string_view s) {
   std::string half;
   for (std::string_view c : Characters(s)) {
     auto lead = static_cast<unsigned char>(c[0]);
@@ -165,11 +168,11 @@ inline int32_t ToInteger(std::string_view s) {
   while (i < half.size() && (half[i] == ' ' || (half[i] >= '\t' && half[i] <= '\r'))) ++i;
   bool negative = i < half.size() && half[i] == '-';
   if (i < half.size() && (half[i] == '-' || half[i] == '+')) ++i;
-  uint32_t value = 0;
+  Unsigned value = 0;
   for (; i < half.size() && half[i] >= '0' && half[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<uint32_t>(half[i] - '0');
+    value = static_cast<Unsigned>(value * 10 + static_cast<Unsigned>(half[i] - '0'));
   }
-  return static_cast<int32_t>(negative ? 0u - value : value);
+  return static_cast<std::make_signed_t<Unsigned>>(negative ? Unsigned{0} - value : value);
 }
 
 }  // namespace fuzz
