@@ -3,7 +3,7 @@
 
 #include <span>
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <memory>
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 namespace platform::net {
 

@@ -1,7 +1,7 @@
 // Types and numbers the WinHTTP and WinINet subsets share.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 using HINTERNET = void*;
 using INTERNET_PORT = WORD;

@@ -1,7 +1,7 @@
 // The kernel32 subset: threads, code-page conversion, the calling thread's last error.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
 

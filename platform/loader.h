@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 // Module names ignore case and get ".dll" when they have no extension, so
 // "KERNEL32", "kernel32.dll" and "Kernel32.DLL" name one module. A name with a

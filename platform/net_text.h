@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 namespace platform::net {
 

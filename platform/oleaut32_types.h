@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/ole32.h"
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 using SHORT = int16_t;
 using USHORT = uint16_t;

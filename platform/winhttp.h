@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/internet_types.h"
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTP = 1;
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTPS = 2;

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/internet_types.h"
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;
 inline constexpr DWORD INTERNET_OPEN_TYPE_DIRECT = 1;

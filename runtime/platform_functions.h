@@ -10,8 +10,8 @@
 
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
-#include "platform/win32_types.h"
 #include "platform/winhttp.h"
+#include "win32_types.h"
 
 namespace rt {
 

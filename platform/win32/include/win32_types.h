@@ -31,6 +31,10 @@ using FARPROC = void (*)();
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 
+// The two success codes every library answers with.
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT S_FALSE = 1;
+
 inline constexpr UINT CP_ACP = 0;
 inline constexpr UINT CP_GBK = 936;
 inline constexpr UINT CP_UTF8 = 65001;
