@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
 

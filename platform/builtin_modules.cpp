@@ -3,7 +3,7 @@
 // instead of crashing later. Ordinals are fixed once given out.
 #include "platform/builtin_modules.h"
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/loader.h"
 #include "platform/ole32.h"
 #include "platform/ole32_classes.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/blocking_wait.h"
+#include "blocking_wait.h"
 #include "platform/net_routing.h"
 
 namespace platform::net {

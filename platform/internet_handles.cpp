@@ -5,7 +5,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/net_test_seams.h"
 
 namespace platform {

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kernel32.h"
 #include "platform/builtin_modules.h"
-#include "platform/kernel32.h"
 #include "platform/loader_stats.h"
 #include "platform/loader_test_seams.h"
 

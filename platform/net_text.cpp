@@ -1,6 +1,6 @@
 #include "platform/net_text.h"
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace platform::net {
 

@@ -1,7 +1,7 @@
 // WinHttpCrackUrl: a URL split into parts that point into the caller's string.
 #include <string_view>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/net_text.h"
 #include "platform/url_components.h"
 #include "platform/url_parts.h"

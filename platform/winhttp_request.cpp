@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/net_results.h"
 #include "platform/net_text.h"
 #include "platform/winhttp.h"

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "kernel32.h"
 #include "platform/http_url.h"
-#include "platform/kernel32.h"
 #include "platform/net_results.h"
 #include "platform/net_text.h"
 #include "platform/winhttp.h"

@@ -12,10 +12,10 @@
 #include <optional>
 #include <string>
 
+#include "kernel32.h"
 #include "platform/http_exchange.h"
 #include "platform/http_url.h"
 #include "platform/internet_handles.h"
-#include "platform/kernel32.h"
 #include "platform/net_results.h"
 #include "platform/net_test_seams.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "kernel32.h"
 #include "platform/http_url.h"
-#include "platform/kernel32.h"
 #include "platform/url_components.h"
 #include "platform/url_parts.h"
 #include "platform/wininet.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "runtime/blocks.h"
 #include "runtime/heap.h"
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/wininet.h"
 #include "runtime/blocks.h"
 #include "runtime/call_frame.h"

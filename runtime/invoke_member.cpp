@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "kernel32.h"
 #include "platform/com_ptr.h"
-#include "platform/kernel32.h"
 #include "platform/oleaut32.h"
 #include "runtime/automation.h"
 #include "runtime/automation_values.h"

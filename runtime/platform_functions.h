@@ -8,7 +8,7 @@
 #include <span>
 #include <utility>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/ole32.h"
 #include "platform/winhttp.h"
 #include "win32_types.h"

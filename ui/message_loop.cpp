@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <vector>
 
-#include "platform/blocking_wait.h"
+#include "blocking_wait.h"
 #include "runtime/fatal_error.h"
 #include "ui/window_registry.h"
 #include "ui/window_thread.h"

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/loader_stats.h"
 #include "platform/user32.h"
 #include "platform/winhttp.h"

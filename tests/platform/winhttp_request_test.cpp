@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/net_test_seams.h"
 #include "platform/winhttp.h"
 #include "tests/support/http_test_server.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 #include "platform/loader.h"
 #include "platform/loader_stats.h"
 #include "platform/ole32_state.h"

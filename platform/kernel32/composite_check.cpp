@@ -1,4 +1,4 @@
-#include "platform/composite_check.h"
+#include "composite_check.h"
 
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>

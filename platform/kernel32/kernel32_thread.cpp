@@ -3,7 +3,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/composite_check.h"
-#include "platform/kernel32.h"
+#include "composite_check.h"
+#include "kernel32.h"
 
 namespace {
 

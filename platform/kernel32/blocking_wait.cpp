@@ -1,4 +1,4 @@
-#include "platform/blocking_wait.h"
+#include "blocking_wait.h"
 
 #include <atomic>
 

@@ -1,5 +1,5 @@
 // The calling thread's last error, as every kernel32-style call reports it.
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace {
 thread_local DWORD last_error = ERROR_SUCCESS;
