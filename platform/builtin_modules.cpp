@@ -8,9 +8,9 @@
 #include "platform/ole32.h"
 #include "platform/ole32_classes.h"
 #include "platform/oleaut32.h"
-#include "platform/user32.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
+#include "user32.h"
 
 namespace platform {
 namespace {

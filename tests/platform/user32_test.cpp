@@ -1,4 +1,4 @@
-#include "platform/user32.h"
+#include "user32.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include "platform/loader.h"
 #include "platform/loader_stats.h"
 #include "platform/ole32_state.h"
-#include "platform/user32.h"
 #include "platform/winhttp.h"
+#include "user32.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/user32.h"
+#include "user32.h"
 
 LPSTR CharNextA(LPCSTR current) {
   if (!current || *current == '\0') return const_cast<LPSTR>(current);
