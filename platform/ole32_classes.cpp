@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/automation_object.h"
+#include "automation_object.h"
 #include "platform/ole32_state.h"
 #include "platform/regexp_class.h"
 #include "platform/stream_class.h"

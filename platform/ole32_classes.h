@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "platform/oleaut32_interfaces.h"
+#include "oleaut32_interfaces.h"
 
 inline constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
 inline constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;

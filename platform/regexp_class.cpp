@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/automation_object.h"
+#include "automation_object.h"
 #include "platform/regexp_engine.h"
 
 namespace platform {

@@ -3,7 +3,7 @@
 // submatch collection objects.
 #pragma once
 
-#include "platform/oleaut32_interfaces.h"
+#include "oleaut32_interfaces.h"
 
 namespace platform {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/automation_object.h"
+#include "automation_object.h"
 #include "platform/charset_names.h"
 
 namespace platform {

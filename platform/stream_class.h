@@ -3,7 +3,7 @@
 // charset (Type 2), over ICU converters.
 #pragma once
 
-#include "platform/oleaut32_interfaces.h"
+#include "oleaut32_interfaces.h"
 
 namespace platform {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/oleaut32_types.h"
+#include "oleaut32_types.h"
 #include "runtime/value.h"
 
 struct IUnknown;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 #include "runtime/automation.h"
 #include "runtime/value.h"
 

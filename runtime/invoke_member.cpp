@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "com_ptr.h"
 #include "kernel32.h"
-#include "platform/com_ptr.h"
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 #include "runtime/automation.h"
 #include "runtime/automation_values.h"
 

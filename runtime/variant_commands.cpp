@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 #include "runtime/automation.h"
 #include "runtime/automation_values.h"
 #include "runtime/blocks.h"

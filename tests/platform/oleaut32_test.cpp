@@ -1,4 +1,4 @@
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/automation_object.h"
+#include "automation_object.h"
 #include "platform/ole32_classes.h"
 
 namespace probe {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/blocks.h"
 #include "tests/runtime/gbk_text.h"

@@ -1,4 +1,4 @@
-#include "platform/automation_object.h"
+#include "automation_object.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 // how it is copied, with or without resolving one level of VT_BYREF.
 #include <cstring>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 namespace {
 

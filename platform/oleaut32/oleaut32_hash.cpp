@@ -1,6 +1,6 @@
 // The member-name hash handed to type binding. Binding compares names
 // themselves, so the hash only has to agree for names that differ in case.
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 ULONG LHashValOfNameSys(SYSKIND, LCID, LPCOLESTR name) {
   if (!name) return 0;

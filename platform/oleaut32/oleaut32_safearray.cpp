@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 namespace {
 

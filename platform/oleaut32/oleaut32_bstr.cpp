@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // Only the methods the runtime's automation operations use are declared.
 #pragma once
 
-#include "platform/oleaut32_types.h"
+#include "oleaut32_types.h"
 
 inline constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 inline constexpr IID IID_IClassFactory = {

@@ -2,8 +2,8 @@
 // rules of VariantChangeType, and the name hash of type binding.
 #pragma once
 
-#include "platform/oleaut32_interfaces.h"
-#include "platform/oleaut32_types.h"
+#include "oleaut32_interfaces.h"
+#include "oleaut32_types.h"
 
 // --- BSTR ---
 // Null input gives null (SysAllocString) or an uninitialised string of the

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/oleaut32_interfaces.h"
+#include "oleaut32_interfaces.h"
 
 namespace platform {
 

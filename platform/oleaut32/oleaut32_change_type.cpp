@@ -14,8 +14,8 @@
 #include <limits>
 #include <string>
 
-#include "platform/oleaut32.h"
-#include "platform/oleaut32_number_text.h"
+#include "oleaut32.h"
+#include "oleaut32_number_text.h"
 
 namespace {
 

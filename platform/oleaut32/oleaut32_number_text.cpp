@@ -1,4 +1,4 @@
-#include "platform/oleaut32_number_text.h"
+#include "oleaut32_number_text.h"
 
 #include <cerrno>
 #include <cmath>

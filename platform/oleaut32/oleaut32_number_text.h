@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/oleaut32_types.h"
+#include "oleaut32_types.h"
 
 namespace platform {
 
