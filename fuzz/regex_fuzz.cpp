@@ -13,7 +13,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "http/text/wide_text.h"
-#include "platform/regexp_engine.h"
+#include "platform/regexp/regexp_engine.h"
 #include "regex/regex_object.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include "automation_object.h"
 #include "platform/ole32_state.h"
-#include "platform/regexp_class.h"
-#include "platform/stream_class.h"
+#include "regexp_class.h"
+#include "stream_class.h"
 
 namespace {
 

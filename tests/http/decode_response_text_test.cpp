@@ -6,7 +6,7 @@
 
 #include "platform/ole32_classes.h"
 #include "platform/ole32_state.h"
-#include "platform/stream_class.h"
+#include "stream_class.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/regexp_engine.h"
+#include "platform/regexp/regexp_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/regexp_pattern_translator.h"
+#include "regexp_pattern_translator.h"
 
 #include <cstdio>
 

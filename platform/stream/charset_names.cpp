@@ -1,4 +1,4 @@
-#include "platform/charset_names.h"
+#include "charset_names.h"
 
 #include <unicode/ucnv.h>
 

@@ -6,7 +6,7 @@
 // Decoding choices: a byte-order mark at the start of UTF-8 or UTF-16 text is
 // dropped; each byte sequence that does not decode becomes U+FFFD; after a
 // Charset write that named no known charset the stream yields empty text.
-#include "platform/stream_class.h"
+#include "stream_class.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "automation_object.h"
-#include "platform/charset_names.h"
+#include "charset_names.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // The regular-expression class and its result objects. A search copies the
 // matched texts out, so the result objects stay valid whatever the class
 // object does next.
-#include "platform/regexp_class.h"
+#include "regexp_class.h"
 
 #include <memory>
 #include <optional>
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "automation_object.h"
-#include "platform/regexp_engine.h"
+#include "regexp_engine.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
-#include "platform/regexp_pattern_cache.h"
+#include "regexp_pattern_cache.h"
 
 #include <pcre2.h>
 

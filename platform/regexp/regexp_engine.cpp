@@ -1,10 +1,10 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
-#include "platform/regexp_engine.h"
+#include "regexp_engine.h"
 
 #include <pcre2.h>
 
-#include "platform/regexp_pattern_cache.h"
-#include "platform/regexp_pattern_translator.h"
+#include "regexp_pattern_cache.h"
+#include "regexp_pattern_translator.h"
 
 namespace platform {
 namespace {
