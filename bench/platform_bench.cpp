@@ -9,7 +9,7 @@
 
 #include "bench/ratio_report.h"
 #include "kernel32.h"
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/platform_functions.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include "platform/builtin_modules.h"
 
 #include "kernel32.h"
+#include "ole32.h"
+#include "ole32_classes.h"
 #include "oleaut32.h"
 #include "platform/loader.h"
-#include "platform/ole32.h"
-#include "platform/ole32_classes.h"
 #include "platform/winhttp.h"
 #include "platform/wininet.h"
 #include "user32.h"

@@ -3,8 +3,8 @@
 // differ only in the mode and the result type they hand to InvokeMember.
 #include <cstring>
 
+#include "ole32_classes.h"
 #include "oleaut32.h"
-#include "platform/ole32_classes.h"
 #include "runtime/automation.h"
 #include "runtime/automation_values.h"
 #include "runtime/command_args.h"

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "kernel32.h"
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "platform/winhttp.h"
 #include "win32_types.h"
 

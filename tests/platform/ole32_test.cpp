@@ -1,10 +1,10 @@
-#include "platform/ole32.h"
+#include "ole32.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "platform/ole32_state.h"
+#include "ole32_state.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/ole32_classes.h"
+#include "ole32_classes.h"
 
 namespace {
 

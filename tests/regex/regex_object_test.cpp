@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ole32.h"
-#include "platform/ole32_state.h"
+#include "ole32.h"
+#include "ole32_state.h"
 #include "runtime/automation_owned.h"
 #include "tests/support/gbk_literals.h"
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/blocks.h"
 #include "tests/runtime/probe_class.h"

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "kernel32.h"
+#include "ole32_state.h"
 #include "platform/loader.h"
 #include "platform/loader_stats.h"
-#include "platform/ole32_state.h"
 #include "platform/winhttp.h"
 #include "user32.h"
 

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "automation_object.h"
-#include "platform/ole32_classes.h"
+#include "ole32_classes.h"
 
 namespace probe {
 namespace {

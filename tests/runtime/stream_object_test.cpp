@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/automation_owned.h"
 #include "tests/runtime/gbk_text.h"
 

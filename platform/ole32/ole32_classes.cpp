@@ -1,11 +1,11 @@
-#include "platform/ole32_classes.h"
+#include "ole32_classes.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "automation_object.h"
-#include "platform/ole32_state.h"
+#include "ole32_state.h"
 #include "regexp_class.h"
 #include "stream_class.h"
 

@@ -1,9 +1,9 @@
 // COM initialisation is per thread and counted: the first CoInitialize of a
 // thread answers S_OK, nested ones S_FALSE, and each is undone by one
 // CoUninitialize. Nothing else needs setting up for the objects we serve.
-#include "platform/ole32.h"
+#include "ole32.h"
 
-#include "platform/ole32_state.h"
+#include "ole32_state.h"
 
 namespace {
 thread_local int initialize_depth = 0;
