@@ -2,7 +2,7 @@
 // platform's signatures and the numbers callers pass. Texts are UTF-16.
 #pragma once
 
-#include "platform/internet_types.h"
+#include "internet_types.h"
 #include "win32_types.h"
 
 inline constexpr INTERNET_SCHEME INTERNET_SCHEME_HTTP = 1;

@@ -2,10 +2,10 @@
 #include <string_view>
 
 #include "kernel32.h"
-#include "platform/net_text.h"
-#include "platform/url_components.h"
-#include "platform/url_parts.h"
+#include "net_text.h"
 #include "platform/winhttp.h"
+#include "url_components.h"
+#include "url_parts.h"
 
 BOOL WinHttpCrackUrl(LPCWSTR url, DWORD url_length, DWORD flags, LPURL_COMPONENTS components) {
   using platform::net::UrlError;

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/http_cookies.h"
-#include "platform/http_exchange.h"
-#include "platform/http_header_list.h"
-#include "platform/http_proxy.h"
-#include "platform/internet_handles.h"
+#include "http_cookies.h"
+#include "http_exchange.h"
+#include "http_header_list.h"
+#include "http_proxy.h"
+#include "internet_handles.h"
 #include "platform/winhttp.h"
 
 namespace platform::winhttp {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "kernel32.h"
-#include "platform/net_results.h"
-#include "platform/net_text.h"
+#include "net_results.h"
+#include "net_text.h"
 #include "platform/winhttp.h"
 #include "platform/winhttp_objects.h"
 

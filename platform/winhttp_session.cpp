@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "http_url.h"
 #include "kernel32.h"
-#include "platform/http_url.h"
-#include "platform/net_results.h"
-#include "platform/net_text.h"
+#include "net_results.h"
+#include "net_text.h"
 #include "platform/winhttp.h"
 #include "platform/winhttp_objects.h"
 

@@ -12,12 +12,12 @@
 #include <optional>
 #include <string>
 
+#include "http_exchange.h"
+#include "http_url.h"
+#include "internet_handles.h"
 #include "kernel32.h"
-#include "platform/http_exchange.h"
-#include "platform/http_url.h"
-#include "platform/internet_handles.h"
-#include "platform/net_results.h"
-#include "platform/net_test_seams.h"
+#include "net_results.h"
+#include "net_test_seams.h"
 
 namespace {
 

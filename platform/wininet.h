@@ -5,7 +5,7 @@
 // included together.
 #pragma once
 
-#include "platform/internet_types.h"
+#include "internet_types.h"
 #include "win32_types.h"
 
 inline constexpr DWORD INTERNET_OPEN_TYPE_PRECONFIG = 0;

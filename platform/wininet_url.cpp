@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "http_url.h"
 #include "kernel32.h"
-#include "platform/http_url.h"
-#include "platform/url_components.h"
-#include "platform/url_parts.h"
 #include "platform/wininet.h"
+#include "url_components.h"
+#include "url_parts.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "app/screenshot_mode.h"
 #include "http/http_request.h"
-#include "platform/net_test_seams.h"
+#include "net_test_seams.h"
 #include "tests/app/process_figures.h"
 #include "tests/app/service_process.h"
 #include "tests/app/viewer_fixture.h"

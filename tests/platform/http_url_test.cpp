@@ -1,9 +1,9 @@
-#include "platform/http_url.h"
+#include "http_url.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/http_cookies.h"
-#include "platform/http_proxy.h"
+#include "http_cookies.h"
+#include "http_proxy.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "kernel32.h"
-#include "platform/net_test_seams.h"
+#include "net_test_seams.h"
 #include "platform/winhttp.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_certificate.h"

@@ -1,4 +1,4 @@
-#include "platform/net_text.h"
+#include "net_text.h"
 
 #include "kernel32.h"
 

@@ -1,4 +1,4 @@
-#include "platform/http_header_list.h"
+#include "http_header_list.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/http_proxy.h"
+#include "http_proxy.h"
 
 #include <fnmatch.h>
 

@@ -5,8 +5,6 @@
 // held whole. Redirects are not followed here; see http_exchange.h.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -15,8 +13,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/http_header_list.h"
-#include "platform/http_url.h"
+#include "http_header_list.h"
+#include "http_url.h"
+
+// libcurl stays out of every header: its handles are kept as the untyped
+// pointers it hands out, its result code as an int (0 is CURLE_OK).
+struct curl_slist;
 
 namespace platform::net {
 
@@ -109,9 +111,7 @@ class Transfer {
   // 0 at the end of the body; false when the transfer failed.
   bool ReadSome(void* destination, size_t size, const WaitLimits& limits, size_t* read);
   // The body has ended cleanly and every byte has been read.
-  bool AtEnd() const {
-    return failure_ == Failure::kNone && finished_ && result_ == CURLE_OK && Available() == 0;
-  }
+  bool AtEnd() const;
   Failure failure() const { return failure_; }
 
   // Any thread: the running or next wait fails with kCancelled.
@@ -128,11 +128,11 @@ class Transfer {
   static size_t OnHeader(char* data, size_t size, size_t count, void* self);
   static size_t OnBody(char* data, size_t size, size_t count, void* self);
   static size_t OnUpload(char* data, size_t size, size_t count, void* self);
-  static int OnSeek(void* self, curl_off_t offset, int origin);
+  static int OnSeek(void* self, int64_t offset, int origin);
   static int OnRequestStart(void* self, char*, char*, int, int);
 
-  CURLM* multi_ = nullptr;
-  CURL* easy_ = nullptr;
+  void* multi_ = nullptr;  // CURLM*
+  void* easy_ = nullptr;   // CURL*
   bool attached_ = false;
   curl_slist* header_list_ = nullptr;
   curl_slist* resolve_list_ = nullptr;
@@ -151,7 +151,7 @@ class Transfer {
   bool header_overflow_ = false;
   bool paused_ = false;
   bool finished_ = false;
-  CURLcode result_ = CURLE_OK;
+  int result_ = 0;  // CURLcode
   Failure failure_ = Failure::kNone;
   ResponseHead block_;  // the head being received
   ResponseHead head_;

@@ -1,4 +1,4 @@
-#include "platform/url_parts.h"
+#include "url_parts.h"
 
 namespace platform::net {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/http_exchange.h"
+#include "http_exchange.h"
 
 #include <algorithm>
 

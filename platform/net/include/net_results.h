@@ -2,8 +2,8 @@
 // first, then the value the caller tests is returned.
 #pragma once
 
+#include "internet_types.h"
 #include "kernel32.h"
-#include "platform/internet_types.h"
 
 namespace platform::net {
 

@@ -1,14 +1,22 @@
-#include "platform/http_transfer.h"
+#include "http_transfer.h"
+
+#include <curl/curl.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <type_traits>
 
 #include "blocking_wait.h"
-#include "platform/net_routing.h"
+#include "net_routing.h"
 
 namespace platform::net {
+
+// What the header assumes of libcurl's types.
+static_assert(std::is_same_v<CURL, void> && std::is_same_v<CURLM, void>);
+static_assert(std::is_same_v<curl_off_t, int64_t>);
+
 namespace {
 
 // libcurl is paused while this much of the body waits for its reader.
@@ -357,6 +365,10 @@ bool Transfer::WaitData(const WaitLimits& limits) {
   return Drive([this] { return Available() > 0 || (finished_ && result_ == CURLE_OK); }, limits);
 }
 
+bool Transfer::AtEnd() const {
+  return failure_ == Failure::kNone && finished_ && result_ == CURLE_OK && Available() == 0;
+}
+
 size_t Transfer::Read(void* destination, size_t size) {
   size_t count = std::min(size, Available());
   if (count == 0) return 0;
@@ -476,7 +488,7 @@ size_t Transfer::OnUpload(char* data, size_t size, size_t count, void* self) {
   return length;
 }
 
-int Transfer::OnSeek(void* self, curl_off_t offset, int origin) {
+int Transfer::OnSeek(void* self, int64_t offset, int origin) {
   auto* transfer = static_cast<Transfer*>(self);
   if (origin != SEEK_SET || offset < 0 || static_cast<size_t>(offset) > transfer->body_size_ ||
       (!transfer->body_ && static_cast<size_t>(offset) < transfer->rest_begin_)) {

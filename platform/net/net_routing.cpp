@@ -1,11 +1,11 @@
-#include "platform/net_routing.h"
+#include "net_routing.h"
 
 #include <algorithm>
 #include <cctype>
 #include <mutex>
 #include <optional>
 
-#include "platform/net_test_seams.h"
+#include "net_test_seams.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/http_url.h"
+#include "http_url.h"
 
-#include "platform/url_parts.h"
+#include "url_parts.h"
 
 namespace platform::net {
 namespace {

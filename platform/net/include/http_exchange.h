@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/http_cookies.h"
-#include "platform/http_header_list.h"
-#include "platform/http_proxy.h"
-#include "platform/http_transfer.h"
-#include "platform/http_url.h"
+#include "http_cookies.h"
+#include "http_header_list.h"
+#include "http_proxy.h"
+#include "http_transfer.h"
+#include "http_url.h"
 
 namespace platform::net {
 

@@ -1,4 +1,4 @@
-#include "platform/http_cookies.h"
+#include "http_cookies.h"
 
 #include <curl/curl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/internet_handles.h"
+#include "internet_handles.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "kernel32.h"
-#include "platform/net_test_seams.h"
+#include "net_test_seams.h"
 
 namespace platform {
 namespace net {

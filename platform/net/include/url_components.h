@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "platform/url_parts.h"
+#include "url_parts.h"
 #include "win32_types.h"
 
 namespace platform::net {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/http_url.h"
+#include "http_url.h"
 
 namespace platform::net {
 
