@@ -13,8 +13,8 @@
 
 #include "fuzz/fuzz_check.h"
 #include "kernel32.h"
-#include "platform/winhttp.h"
-#include "platform/wininet.h"
+#include "winhttp.h"
+#include "wininet.h"
 
 namespace {
 

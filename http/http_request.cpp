@@ -10,12 +10,12 @@
 #include "http/text/response_headers.h"
 #include "http/text/wide_text.h"
 #include "http/winhttp_handle.h"
-#include "platform/winhttp.h"
 #include "regex/regex_object.h"
 #include "runtime/app_routines.h"
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
+#include "winhttp.h"
 
 namespace http {
 namespace {

@@ -1,8 +1,8 @@
 #include "http/request_target.h"
 
 #include "http/text/wide_text.h"
-#include "platform/winhttp.h"
 #include "runtime/platform_functions.h"
+#include "winhttp.h"
 
 namespace http {
 namespace {

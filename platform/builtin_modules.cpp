@@ -8,9 +8,9 @@
 #include "ole32_classes.h"
 #include "oleaut32.h"
 #include "platform/loader.h"
-#include "platform/winhttp.h"
-#include "platform/wininet.h"
 #include "user32.h"
+#include "winhttp.h"
+#include "wininet.h"
 
 namespace platform {
 namespace {

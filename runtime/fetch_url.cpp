@@ -7,12 +7,12 @@
 #include <string>
 
 #include "kernel32.h"
-#include "platform/wininet.h"
 #include "runtime/blocks.h"
 #include "runtime/call_frame.h"
 #include "runtime/command_args.h"
 #include "runtime/fatal_error.h"
 #include "runtime/heap.h"
+#include "wininet.h"
 
 namespace rt {
 namespace {

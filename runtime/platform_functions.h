@@ -10,8 +10,8 @@
 
 #include "kernel32.h"
 #include "ole32.h"
-#include "platform/winhttp.h"
 #include "win32_types.h"
+#include "winhttp.h"
 
 namespace rt {
 

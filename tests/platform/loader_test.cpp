@@ -7,8 +7,8 @@
 
 #include "kernel32.h"
 #include "platform/loader_stats.h"
-#include "platform/winhttp.h"
 #include "user32.h"
+#include "winhttp.h"
 
 namespace {
 

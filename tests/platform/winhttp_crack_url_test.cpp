@@ -3,7 +3,7 @@
 #include <string>
 
 #include "kernel32.h"
-#include "platform/winhttp.h"
+#include "winhttp.h"
 
 namespace {
 

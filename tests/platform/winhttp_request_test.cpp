@@ -9,10 +9,10 @@
 
 #include "kernel32.h"
 #include "net_test_seams.h"
-#include "platform/winhttp.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_certificate.h"
 #include "tests/support/winhttp_client.h"
+#include "winhttp.h"
 
 namespace {
 

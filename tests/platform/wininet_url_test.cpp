@@ -3,7 +3,7 @@
 #include <string>
 
 #include "kernel32.h"
-#include "platform/wininet.h"
+#include "wininet.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "runtime/call_frame.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_certificate.h"
+#include "wininet_test_seams.h"
 
 namespace {
 

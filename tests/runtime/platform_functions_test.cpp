@@ -13,8 +13,8 @@
 #include "ole32_state.h"
 #include "platform/loader.h"
 #include "platform/loader_stats.h"
-#include "platform/winhttp.h"
 #include "user32.h"
+#include "winhttp.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 // trust certificates the ordinary way.
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 
@@ -22,10 +21,5 @@ void SetExtraCaBundleForTests(const std::string& pem_path);
 
 // Handles of the WinHTTP and WinINet layers that are open right now.
 int OpenInternetHandleCount();
-
-// While set, called on the reading thread with the size each InternetReadFile
-// call asks for; null stops it.
-using InternetReadObserver = void (*)(uint32_t bytes_to_read);
-void SetInternetReadObserverForTests(InternetReadObserver observer);
 
 }  // namespace platform

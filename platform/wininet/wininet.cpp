@@ -1,6 +1,6 @@
 // The WinINet subset over the same exchange machinery as WinHTTP: sessions,
 // connections, requests, the headers query and reading.
-#include "platform/wininet.h"
+#include "wininet.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,7 +17,7 @@
 #include "internet_handles.h"
 #include "kernel32.h"
 #include "net_results.h"
-#include "net_test_seams.h"
+#include "wininet_test_seams.h"
 
 namespace {
 

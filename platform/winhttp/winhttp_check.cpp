@@ -1,4 +1,4 @@
-#include "platform/winhttp.h"
+#include "winhttp.h"
 
 // Every system this layer runs on can carry HTTP.
 BOOL WinHttpCheckPlatform() {

@@ -6,9 +6,9 @@
 
 #include "http_url.h"
 #include "kernel32.h"
-#include "platform/wininet.h"
 #include "url_components.h"
 #include "url_parts.h"
+#include "wininet.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include "kernel32.h"
 #include "net_text.h"
-#include "platform/winhttp.h"
 #include "url_components.h"
 #include "url_parts.h"
+#include "winhttp.h"
 
 BOOL WinHttpCrackUrl(LPCWSTR url, DWORD url_length, DWORD flags, LPURL_COMPONENTS components) {
   using platform::net::UrlError;

@@ -10,8 +10,8 @@
 #include "kernel32.h"
 #include "net_results.h"
 #include "net_text.h"
-#include "platform/winhttp.h"
-#include "platform/winhttp_objects.h"
+#include "winhttp.h"
+#include "winhttp_objects.h"
 
 using platform::net::Fail;
 using platform::net::FailHandle;

@@ -12,7 +12,7 @@
 #include "http_header_list.h"
 #include "http_proxy.h"
 #include "internet_handles.h"
-#include "platform/winhttp.h"
+#include "winhttp.h"
 
 namespace platform::winhttp {
 
