@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "platform/loader.h"
+#include "loader.h"
 #include "runtime/constant_pool.h"
 #include "runtime/fatal_error.h"
 #include "runtime/heap.h"

@@ -13,9 +13,9 @@
 #include <tuple>
 #include <utility>
 
+#include "loader_test_seams.h"
 #include "net_test_seams.h"
 #include "ole32_state.h"
-#include "platform/loader_test_seams.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
 #include "tests/support/gbk_literals.h"

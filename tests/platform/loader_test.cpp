@@ -1,4 +1,4 @@
-#include "platform/loader.h"
+#include "loader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "kernel32.h"
-#include "platform/loader_stats.h"
+#include "loader_stats.h"
 #include "user32.h"
 #include "winhttp.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "kernel32.h"
+#include "loader.h"
+#include "loader_stats.h"
 #include "ole32_state.h"
-#include "platform/loader.h"
-#include "platform/loader_stats.h"
 #include "user32.h"
 #include "winhttp.h"
 

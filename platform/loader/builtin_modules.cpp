@@ -1,13 +1,13 @@
 // Every built-in module and its exports, listed in this one place. A function
 // that is not implemented is not listed, so binding it fails cleanly by name
 // instead of crashing later. Ordinals are fixed once given out.
-#include "platform/builtin_modules.h"
+#include "builtin_modules.h"
 
 #include "kernel32.h"
+#include "loader.h"
 #include "ole32.h"
 #include "ole32_classes.h"
 #include "oleaut32.h"
-#include "platform/loader.h"
 #include "user32.h"
 #include "winhttp.h"
 #include "wininet.h"

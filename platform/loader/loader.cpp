@@ -1,7 +1,7 @@
 // LoadLibraryA / GetProcAddress / FreeLibrary over the built-in module table
 // and dlopen. Loading is rare (binding happens once per entry), so one lock
 // guards the module list and the counters.
-#include "platform/loader.h"
+#include "loader.h"
 
 #include <dlfcn.h>
 
@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#include "builtin_modules.h"
 #include "kernel32.h"
-#include "platform/builtin_modules.h"
-#include "platform/loader_stats.h"
-#include "platform/loader_test_seams.h"
+#include "loader_stats.h"
+#include "loader_test_seams.h"
 
 struct PlatformModule {
   std::string key;  // what the counters are filed under
