@@ -13,9 +13,9 @@
 
 #include "fuzz/fuzz_check.h"
 #include "fuzz/text_reference.h"
-#include "http/text/cookies.h"
-#include "http/text/response_headers.h"
-#include "http/text/wide_text.h"
+#include "http/cookies.h"
+#include "http/response_headers.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ void CheckResponseHeaders(FuzzedDataProvider& data) {
   // The block arrives as UTF-16 from the platform and is narrowed first.
   std::string block = data.ConsumeRemainingBytesAsString();
   rt::ByteSet wide = rt::ByteSet::Copy(block.data(), block.size());
-  rt::Text headers = http::WideToAnsi(wide);
+  rt::Text headers = rt::WideToAnsi(wide);
   http::ResponseHeaderFields fields;
   rt::Text cookies = rt::Text::Copy(cookie_text);
   http::ProcessResponseHeaders(headers, fields, with_cookies ? &cookies : nullptr);

@@ -1,4 +1,4 @@
-#include "http/text/request_headers.h"
+#include "http/request_headers.h"
 
 #include "runtime/app_routines.h"
 #include "runtime/core_commands.h"

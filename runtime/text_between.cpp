@@ -1,9 +1,9 @@
-#include "http/text/text_between.h"
+#include "runtime/text_between.h"
 
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
 
-namespace http {
+namespace rt {
 
 const char* QuotePlaceholder() {
   return rt::Literal("#引号");
@@ -26,4 +26,4 @@ rt::Text TextBetween(rt::TextRef text, rt::TextRef left, rt::TextRef right,
   return rt::TextMiddle(text, a, b - a);
 }
 
-}  // namespace http
+}  // namespace rt

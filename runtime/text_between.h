@@ -6,7 +6,7 @@
 
 #include "runtime/owned.h"
 
-namespace http {
+namespace rt {
 
 // The text strictly between the first `left` at or after `start` (1-based;
 // omitted: from the beginning) and the first `right` after it; empty when
@@ -20,4 +20,4 @@ const char* QuotePlaceholder();
 // Every "#引号" (exact case) replaced by a double-quote character.
 rt::Text ExpandQuotePlaceholder(rt::TextRef text);
 
-}  // namespace http
+}  // namespace rt

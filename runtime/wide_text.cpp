@@ -1,4 +1,4 @@
-#include "http/text/wide_text.h"
+#include "runtime/wide_text.h"
 
 #include <cstring>
 #include <vector>
@@ -8,7 +8,7 @@
 #include "runtime/heap.h"
 #include "runtime/platform_functions.h"
 
-namespace http {
+namespace rt {
 namespace {
 
 constexpr UINT kGbk = 936;
@@ -68,4 +68,4 @@ uint32_t WideLength(const rt::ByteSet& wide) {
   return wide.size() < 2 ? 0 : static_cast<uint32_t>(wide.size() / 2 - 1);
 }
 
-}  // namespace http
+}  // namespace rt

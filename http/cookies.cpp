@@ -1,4 +1,4 @@
-#include "http/text/cookies.h"
+#include "http/cookies.h"
 
 #include "runtime/app_routines.h"
 #include "runtime/core_commands.h"

@@ -7,7 +7,7 @@
 
 #include "runtime/owned.h"
 
-namespace http {
+namespace rt {
 
 // The UTF-16LE form of a GBK text with a two-byte terminator, unless
 // `drop_terminator`; an empty text gives an empty byte set.
@@ -23,4 +23,4 @@ const char16_t* WideChars(const rt::ByteSet& wide);
 // Its length in UTF-16 units without the terminator (0 when empty).
 uint32_t WideLength(const rt::ByteSet& wide);
 
-}  // namespace http
+}  // namespace rt

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "bench/ratio_report.h"
-#include "http/text/wide_text.h"
 #include "runtime/gbk.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ const std::string& MixedGbkText() {
 }
 
 const rt::ByteSet& MixedWideText() {
-  static const rt::ByteSet wide = http::AnsiToWide(MixedGbkText());
+  static const rt::ByteSet wide = rt::AnsiToWide(MixedGbkText());
   return wide;
 }
 
@@ -60,10 +60,10 @@ void IcuToGbk() {
 }
 
 void OursToWide() {
-  benchmark::DoNotOptimize(http::AnsiToWide(MixedGbkText()).get());
+  benchmark::DoNotOptimize(rt::AnsiToWide(MixedGbkText()).get());
 }
 void OursToGbk() {
-  benchmark::DoNotOptimize(http::WideToAnsi(MixedWideText()).get());
+  benchmark::DoNotOptimize(rt::WideToAnsi(MixedWideText()).get());
 }
 
 void BM_AnsiToWide(benchmark::State& state) {

@@ -1,9 +1,9 @@
-#include "http/text/response_headers.h"
+#include "http/response_headers.h"
 
-#include "http/text/cookies.h"
-#include "http/text/text_between.h"
+#include "http/cookies.h"
 #include "runtime/app_routines.h"
 #include "runtime/core_commands.h"
+#include "runtime/text_between.h"
 
 namespace http {
 namespace {
@@ -13,7 +13,7 @@ constexpr int32_t kStatusStart = 10;  // after "HTTP/x.y "
 // The cookie of one Set-Cookie line: up to its first ";" when it has
 // attributes, else the whole value.
 rt::Text CookieOfLine(const char* line) {
-  if (rt::FindText(line, ";") != -1) return TextBetween(line, "Set-Cookie:", ";");
+  if (rt::FindText(line, ";") != -1) return rt::TextBetween(line, "Set-Cookie:", ";");
   return rt::ReplaceText(line, "Set-Cookie:");
 }
 
