@@ -1,7 +1,7 @@
 #include "ui/cartoon_commands.h"
 
+#include "runtime/command_args.h"
 #include "ui/cartoon_units.h"
-#include "ui/command_args.h"
 #include "ui/window_registry.h"
 #include "ui/window_thread.h"
 
@@ -9,8 +9,7 @@ namespace ui {
 namespace {
 
 template <class T>
-T* UnitAt(const rt::ValueRecord& record) {
-  const UnitRef ref = UnitRef::From(record);
+T* UnitAt(const UnitRef& ref) {
   return dynamic_cast<T*>(&LookUpCommandUnit(ref.window, ref.unit));
 }
 
@@ -20,25 +19,26 @@ namespace cmd {
 
 void RemoveAllObjects(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   RunOnWindowThread([&] {
-    if (auto* box = UnitAt<CartoonBoxUnit>(ArgAt(args, arg_count, 0))) box->RemoveAllObjects();
+    if (auto* box = UnitAt<CartoonBoxUnit>(UnitArg(args, arg_count, 0))) box->RemoveAllObjects();
   });
   (void)result;
 }
 
 void AddObject(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   const int32_t id = RunOnWindowThread([&] {
-    auto* box = UnitAt<CartoonBoxUnit>(ArgAt(args, arg_count, 0));
+    auto* box = UnitAt<CartoonBoxUnit>(UnitArg(args, arg_count, 0));
     if (!box) return 0;
-    const rt::ValueRecord& template_arg = ArgAt(args, arg_count, 1);
     const CartoonObjectModel* model = nullptr;
-    if (!template_arg.Omitted()) {
-      if (auto* object = UnitAt<CartoonObjectUnit>(template_arg)) model = &object->model();
+    if (rt::args::Given(args, arg_count, 1)) {
+      if (auto* object = UnitAt<CartoonObjectUnit>(UnitArg(args, arg_count, 1))) {
+        model = &object->model();
+      }
     }
     return box->AddObject(
-        model, IntOr(ArgAt(args, arg_count, 2), 0), IntOr(ArgAt(args, arg_count, 3), 0),
-        FlagOr(ArgAt(args, arg_count, 4), true), std::string(TextArg(ArgAt(args, arg_count, 5))));
+        model, rt::args::Int(args, arg_count, 2, 0), rt::args::Int(args, arg_count, 3, 0),
+        rt::args::Flag(args, arg_count, 4, true), std::string(rt::args::Text(args, arg_count, 5)));
   });
-  SetIntResult(result, id);
+  rt::args::SetInt(result, id);
 }
 
 }  // namespace cmd

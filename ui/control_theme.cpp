@@ -18,7 +18,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "ui/command_args.h"
+#include "runtime/command_args.h"
 #include "ui/theme_style.h"
 #include "ui/unit_ref.h"
 #include "ui/window_thread.h"
@@ -191,7 +191,7 @@ int32_t ControlTheme(int32_t style) {
 namespace cmd {
 
 void ControlTheme(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
-  const int32_t style = IntOr(ArgAt(args, arg_count, 0), 0);
+  const int32_t style = rt::args::Int(args, arg_count, 0, 0);
   const bool switch_on = style >= 1 && style <= 3;
   int32_t answer = 0;
   if (!switch_on) {
@@ -205,7 +205,7 @@ void ControlTheme(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* a
     }
     answer = 1;
   }
-  SetIntResult(result, answer);
+  rt::args::SetInt(result, answer);
 }
 
 }  // namespace cmd

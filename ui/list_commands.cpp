@@ -3,7 +3,7 @@
 #include <string>
 
 #include "runtime/blocks.h"
-#include "ui/command_args.h"
+#include "runtime/command_args.h"
 #include "ui/list_view_unit.h"
 #include "ui/window_registry.h"
 #include "ui/window_thread.h"
@@ -15,9 +15,6 @@ namespace {
 // names a unit of another type.
 ListViewUnit* ListAt(const UnitRef& ref) {
   return dynamic_cast<ListViewUnit*>(&LookUpCommandUnit(ref.window, ref.unit));
-}
-ListViewUnit* ListAt(const rt::ValueRecord& record) {
-  return ListAt(UnitRef::From(record));
 }
 
 rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {
@@ -34,24 +31,24 @@ namespace cmd {
 
 void InsertRow(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   const int32_t row = RunOnWindowThread([&] {
-    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
     if (!list) return -1;
     // The list shows no images, check boxes or indents, and nothing reads item
     // data back, so only the index and the text take part.
-    const int32_t index = IntOr(ArgAt(args, arg_count, 1), -1);
-    return list->InsertRow(index, TextArg(ArgAt(args, arg_count, 2)));
+    const int32_t index = rt::args::Int(args, arg_count, 1, -1);
+    return list->InsertRow(index, rt::args::Text(args, arg_count, 2));
   });
-  SetIntResult(result, row);
+  rt::args::SetInt(result, row);
 }
 
 void SetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   // Nothing comes back, so a caller on another thread does not wait for the
   // window thread: the write is posted with its own copy of the arguments and
   // still lands before any later operation of the same caller.
-  const UnitRef list = UnitRef::From(ArgAt(args, arg_count, 0));
-  const int32_t row = IntOr(ArgAt(args, arg_count, 1), 0);
-  const int32_t column = IntOr(ArgAt(args, arg_count, 2), 0);
-  PostToWindowThread([list, row, column, text = std::string(TextArg(ArgAt(args, arg_count, 3)))] {
+  const UnitRef list = UnitArg(args, arg_count, 0);
+  const int32_t row = rt::args::Int(args, arg_count, 1, 0);
+  const int32_t column = rt::args::Int(args, arg_count, 2, 0);
+  PostToWindowThread([list, row, column, text = std::string(rt::args::Text(args, arg_count, 3))] {
     if (ListViewUnit* unit = ListAt(list)) unit->SetCellText(row, column, text);
   });
   (void)result;
@@ -59,20 +56,20 @@ void SetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* ar
 
 void GetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   char* text = RunOnWindowThread([&]() -> char* {
-    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
     if (!list) return nullptr;
-    return rt::NewText(
-        list->CellText(IntOr(ArgAt(args, arg_count, 1), -1), IntOr(ArgAt(args, arg_count, 2), 0)));
+    return rt::NewText(list->CellText(rt::args::Int(args, arg_count, 1, -1),
+                                      rt::args::Int(args, arg_count, 2, 0)));
   });
-  SetPointerResult(result, text);
+  rt::args::SetPointer(result, text);
 }
 
 void GetRowCount(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
   const int32_t count = RunOnWindowThread([&] {
-    ListViewUnit* list = ListAt(ArgAt(args, arg_count, 0));
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
     return list ? list->RowCount() : 0;
   });
-  SetIntResult(result, count);
+  rt::args::SetInt(result, count);
 }
 
 }  // namespace cmd

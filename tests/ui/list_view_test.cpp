@@ -131,6 +131,20 @@ TEST_F(ListViewTest, NumbersOfOtherTypesAreTruncatedTowardZero) {
   EXPECT_EQ(GetCellText(kList, 0).view(), "x");
 }
 
+// Window commands read numbers as the runtime's commands do: a floating value
+// beyond the Int range is INT32_MIN, not the low bits of a wider integer, so
+// 2^32 + 1 names no row rather than row 1.
+TEST_F(ListViewTest, NumbersBeyondTheIntRangeNameNoRow) {
+  AddRows(2);
+  rt::ValueRecord args[4] = {kList.Record(), rt::ValueRecord::Double(4294967297.0),
+                             rt::ValueRecord::Int(1), rt::ValueRecord::Text("x")};
+  rt::CallLibraryCommand(4, ui::cmd::SetCellText, args, 4);
+  EXPECT_TRUE(GetCellText(kList, 1, 1).empty());
+  args[1] = rt::ValueRecord::Double(-4294967295.0);
+  rt::CallLibraryCommand(4, ui::cmd::SetCellText, args, 4);
+  EXPECT_TRUE(GetCellText(kList, 1, 1).empty());
+}
+
 TEST_F(ListViewTest, LongCellTextsComeBackWholeAndAreShownCut) {
   AddRows(2);
   const std::string over_buffer(600, 'x');
