@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   if (!screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
-  rt::RuntimeService(6);
+  rt::RuntimeService(rt::RuntimeServiceNumber::InitializeRuntime);
 
   // The window system and the window templates. Without a reachable display
   // no application object is made (Qt would abort); loading the window then
