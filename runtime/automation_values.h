@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "oleaut32.h"
-#include "runtime/automation.h"
+#include "runtime/automation_cells.h"
 #include "runtime/value.h"
 
 namespace rt::automation {

@@ -10,8 +10,9 @@
 #include "com_ptr.h"
 #include "kernel32.h"
 #include "oleaut32.h"
-#include "runtime/automation.h"
+#include "runtime/automation_cells.h"
 #include "runtime/automation_values.h"
+#include "runtime/last_call_status.h"
 
 namespace rt {
 namespace {

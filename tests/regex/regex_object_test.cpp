@@ -9,6 +9,7 @@
 #include "ole32.h"
 #include "ole32_state.h"
 #include "runtime/automation_owned.h"
+#include "runtime/last_call_status.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {

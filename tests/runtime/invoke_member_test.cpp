@@ -7,6 +7,7 @@
 #include "ole32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/blocks.h"
+#include "runtime/last_call_status.h"
 #include "tests/runtime/probe_class.h"
 
 namespace {

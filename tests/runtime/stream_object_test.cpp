@@ -5,6 +5,7 @@
 
 #include "ole32.h"
 #include "runtime/automation_owned.h"
+#include "runtime/last_call_status.h"
 #include "tests/runtime/gbk_text.h"
 
 namespace {
