@@ -11,7 +11,7 @@
 #include "app/service_addresses.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

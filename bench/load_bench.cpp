@@ -13,8 +13,8 @@
 #include "tests/app/row_change_burst.h"
 #include "tests/app/service_process.h"
 #include "ui/form_loader.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

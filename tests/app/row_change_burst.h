@@ -22,8 +22,8 @@
 #include "tests/app/quote_texts.h"
 #include "tests/app/service_process.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/window_registry.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/window_registry.h"
 
 namespace app_test {
 

@@ -25,10 +25,10 @@
 #include "tests/support/http_test_server.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/message_loop.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/message_loop.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

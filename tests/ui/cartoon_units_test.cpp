@@ -7,9 +7,9 @@
 #include "tests/support/png_writer.h"
 #include "tests/ui/test_window.h"
 #include "ui/cartoon_commands.h"
-#include "ui/cartoon_units.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
 
 namespace ui_test {
 namespace {

@@ -21,8 +21,8 @@
 #include <memory>
 #include <thread>
 
-#include "ui/control_theme.h"
-#include "ui/theme_style.h"
+#include "ui/qt/control_theme.h"
+#include "ui/qt/theme_style.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 
 #include "tests/ui/test_window.h"
 #include "ui/form_loader.h"
-#include "ui/list_view_widget.h"
-#include "ui/message_loop.h"
-#include "ui/window_registry.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/message_loop.h"
+#include "ui/qt/window_registry.h"
 
 namespace ui_test {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/gbk_literals.h"
-#include "ui/gbk_qt.h"
+#include "ui/qt/gbk_qt.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include "tests/support/gbk_literals.h"
 #include "tests/ui/test_window.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_unit.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
 
 namespace ui_test {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
-#include "ui/list_view_unit.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
 
 namespace ui_test {
 

@@ -13,12 +13,12 @@
 #include "tests/support/gbk_literals.h"
 #include "tests/support/png_writer.h"
 #include "tests/ui/test_window.h"
-#include "ui/cartoon_units.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_unit.h"
-#include "ui/standard_units.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/standard_units.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
 
 namespace ui_test {
 namespace {

@@ -16,8 +16,8 @@
 #include "runtime/core_commands.h"
 #include "runtime/fatal_error.h"
 #include "tests/support/gbk_literals.h"
-#include "ui/window_runtime.h"
-#include "ui/window_thread.h"
+#include "ui/qt/window_runtime.h"
+#include "ui/qt/window_thread.h"
 
 namespace {
 

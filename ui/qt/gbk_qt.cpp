@@ -1,4 +1,4 @@
-#include "ui/gbk_qt.h"
+#include "ui/qt/gbk_qt.h"
 
 #include <vector>
 

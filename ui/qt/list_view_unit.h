@@ -7,15 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "ui/list_model.h"
-#include "ui/list_view_widget.h"
-#include "ui/unit.h"
+#include "ui/qt/list_model.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/unit.h"
 
 namespace ui {
-
-namespace property {
-inline constexpr int32_t FirstSelectedRow = 35;  // ListView, read: row or -1
-}
 
 class ListViewUnit : public Unit {
  public:

@@ -1,4 +1,4 @@
-#include "ui/window_runtime.h"
+#include "ui/qt/window_runtime.h"
 
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -11,9 +11,9 @@
 #include "runtime/core_commands.h"
 #include "runtime/fatal_error.h"
 #include "runtime/gbk.h"
-#include "ui/gbk_qt.h"
-#include "ui/window_registry.h"
-#include "ui/window_thread.h"
+#include "ui/qt/gbk_qt.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/cartoon_units.h"
+#include "ui/qt/cartoon_units.h"
 
 #include <QImage>
 #include <QPaintEvent>
@@ -7,7 +7,7 @@
 
 #include "runtime/blocks.h"
 #include "ui/cartoon_composer.h"
-#include "ui/unit_accessibility.h"
+#include "ui/qt/unit_accessibility.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/window_registry.h"
+#include "ui/qt/window_registry.h"
 
 #include <map>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "ui/form.h"
-#include "ui/unit.h"
+#include "ui/qt/unit.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
-#include "ui/cartoon_units.h"
-#include "ui/list_view_unit.h"
-#include "ui/standard_units.h"
-#include "ui/unit.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/standard_units.h"
+#include "ui/qt/unit.h"
 #include "ui/unit_ref.h"
 
 namespace ui {

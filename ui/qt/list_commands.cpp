@@ -4,9 +4,9 @@
 
 #include "runtime/blocks.h"
 #include "runtime/command_args.h"
-#include "ui/list_view_unit.h"
-#include "ui/window_registry.h"
-#include "ui/window_thread.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/control_theme.h"
+#include "ui/qt/control_theme.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -19,9 +19,9 @@
 #include <unordered_map>
 
 #include "runtime/command_args.h"
-#include "ui/theme_style.h"
+#include "ui/qt/theme_style.h"
+#include "ui/qt/window_thread.h"
 #include "ui/unit_ref.h"
-#include "ui/window_thread.h"
 
 namespace ui {
 namespace {

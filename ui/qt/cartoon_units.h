@@ -7,13 +7,9 @@
 #include <cstdint>
 
 #include "ui/cartoon_model.h"
-#include "ui/unit.h"
+#include "ui/qt/unit.h"
 
 namespace ui {
-
-namespace property {
-inline constexpr int32_t PictureData = 11;  // CartoonObject, write: image file bytes
-}
 
 class CartoonBoxWidget : public QWidget {
  public:

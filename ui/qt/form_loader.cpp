@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "runtime/fatal_error.h"
-#include "ui/gbk_qt.h"
-#include "ui/unit_accessibility.h"
-#include "ui/window_frame.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
-#include "ui/window_thread.h"
+#include "ui/qt/gbk_qt.h"
+#include "ui/qt/unit_accessibility.h"
+#include "ui/qt/window_frame.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

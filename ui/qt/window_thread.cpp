@@ -1,4 +1,4 @@
-#include "ui/window_thread.h"
+#include "ui/qt/window_thread.h"
 
 #include <memory>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "ui/list_view_unit.h"
+#include "ui/qt/list_view_unit.h"
 
-#include "ui/gbk_qt.h"
+#include "ui/qt/gbk_qt.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/unit_accessibility.h"
+#include "ui/qt/unit_accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QVariant>

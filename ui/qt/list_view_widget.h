@@ -12,7 +12,7 @@
 #include <functional>
 #include <vector>
 
-#include "ui/list_model.h"
+#include "ui/qt/list_model.h"
 
 namespace ui {
 

@@ -1,9 +1,9 @@
 #include "ui/cartoon_commands.h"
 
 #include "runtime/command_args.h"
-#include "ui/cartoon_units.h"
-#include "ui/window_registry.h"
-#include "ui/window_thread.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

@@ -1,6 +1,6 @@
-#include "ui/list_model.h"
+#include "ui/qt/list_model.h"
 
-#include "ui/gbk_qt.h"
+#include "ui/qt/gbk_qt.h"
 
 namespace ui {
 

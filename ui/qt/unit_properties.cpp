@@ -1,8 +1,8 @@
 #include "ui/unit_properties.h"
 
 #include "runtime/fatal_error.h"
-#include "ui/window_registry.h"
-#include "ui/window_thread.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

@@ -1,8 +1,8 @@
-#include "ui/unit.h"
+#include "ui/qt/unit.h"
 
 #include "runtime/blocks.h"
-#include "ui/gbk_qt.h"
-#include "ui/window_registry.h"
+#include "ui/qt/gbk_qt.h"
+#include "ui/qt/window_registry.h"
 
 namespace ui {
 

@@ -11,20 +11,9 @@
 #include <string>
 
 #include "ui/form.h"
+#include "ui/unit_properties.h"
 
 namespace ui {
-
-namespace property {
-inline constexpr int32_t Left = 0;
-inline constexpr int32_t Top = 1;
-inline constexpr int32_t Width = 2;
-inline constexpr int32_t Height = 3;
-inline constexpr int32_t Tag = 4;
-inline constexpr int32_t Visible = 5;
-inline constexpr int32_t Disabled = 6;
-inline constexpr int32_t MousePointer = 7;
-inline constexpr int32_t FirstOwn = 8;  // a type's own properties start here
-}  // namespace property
 
 class Unit {
  public:

@@ -2,13 +2,9 @@
 // Each has its caption or content as property 8, a GBK text.
 #pragma once
 
-#include "ui/unit.h"
+#include "ui/qt/unit.h"
 
 namespace ui {
-
-namespace property {
-inline constexpr int32_t Text = 8;  // Button, EditBox, Label, GroupBox
-}
 
 // Property 8 of the standard units, over whichever widget shows the text.
 class TextUnit : public Unit {

@@ -1,4 +1,4 @@
-#include "ui/message_loop.h"
+#include "ui/qt/message_loop.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
@@ -8,8 +8,8 @@
 
 #include "blocking_wait.h"
 #include "runtime/fatal_error.h"
-#include "ui/window_registry.h"
-#include "ui/window_thread.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/theme_style.h"
+#include "ui/qt/theme_style.h"
 
 #include <QPainter>
 #include <QStyleOption>

@@ -1,12 +1,12 @@
-#include "ui/standard_units.h"
+#include "ui/qt/standard_units.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/gbk_qt.h"
-#include "ui/unit_accessibility.h"
+#include "ui/qt/gbk_qt.h"
+#include "ui/qt/unit_accessibility.h"
 
 namespace ui {
 
