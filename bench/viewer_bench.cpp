@@ -36,7 +36,7 @@
 #include "app/stock_details.h"
 #include "bench/loopback.h"
 #include "bench/ratio_report.h"
-#include "tests/app/service_process.h"
+#include "tests/support/service_process.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
 #include "ui/qt/cartoon_units.h"

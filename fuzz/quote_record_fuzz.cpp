@@ -12,7 +12,7 @@
 
 #include "app/quote_record.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/text_reference.h"
+#include "tests/support/text_reference.h"
 
 using fuzz::Check;
 
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   answer = answer.substr(0, answer.find('\0'));
 
   rt::TextArray fields = app::SplitFields(answer);
-  std::vector<std::string> expected = fuzz::SplitText(answer, "~", std::nullopt);
+  std::vector<std::string> expected = reference::SplitText(answer, "~", std::nullopt);
   Check(fields.size() == static_cast<int32_t>(expected.size()));
 
   std::span<const app::FieldPlace> places =
@@ -41,14 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         case app::FieldConversion::kMarketValue: {
           // The search walks characters, so a quote byte inside one is no quote.
-          int32_t quote = fuzz::FindText(field, "\"", 1, false);
+          int32_t quote = reference::FindText(field, "\"", 1, false);
           Check(value.view() == (quote < 0 ? "" : field.substr(0, quote - 1)));
           break;
         }
         case app::FieldConversion::kVolume: {
           // Whatever the field holds, the volume shows as a number.
           char volume[32];
-          std::snprintf(volume, sizeof volume, "%.13g", fuzz::ToInteger(field) / 10000.0);
+          std::snprintf(volume, sizeof volume, "%.13g", reference::ToInteger(field) / 10000.0);
           Check(value.view() == volume);
           break;
         }

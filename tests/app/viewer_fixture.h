@@ -15,7 +15,7 @@
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
 #include "runtime/core_commands.h"
-#include "tests/app/quote_texts.h"
+#include "tests/support/quote_texts.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"

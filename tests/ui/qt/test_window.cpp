@@ -1,4 +1,4 @@
-#include "tests/ui/test_window.h"
+#include "tests/ui/qt/test_window.h"
 
 #include <QTest>
 

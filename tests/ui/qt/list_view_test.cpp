@@ -13,7 +13,7 @@
 
 #include "runtime/core_commands.h"
 #include "tests/support/gbk_literals.h"
-#include "tests/ui/test_window.h"
+#include "tests/ui/qt/test_window.h"
 #include "ui/list_commands.h"
 #include "ui/qt/list_view_unit.h"
 #include "ui/qt/window_registry.h"

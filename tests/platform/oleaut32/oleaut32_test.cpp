@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "ole32_classes.h"
-
 namespace {
 
 // An owned VARIANT for tests.
@@ -186,24 +184,6 @@ TEST(VariantChangeType, NumbersOverflowAndIndirection) {
   reference.v.plVal = &target;
   EXPECT_EQ(AsString(reference.v), u"77");
   EXPECT_EQ(VariantChangeType(&out.v, &big.v, 0, 0x7F), DISP_E_BADVARTYPE);
-}
-
-TEST(ClassRegistry, ParsesClsidStringsStrictly) {
-  CLSID clsid;
-  ASSERT_EQ(CLSIDFromString(u"{3F4DACA4-160D-11D2-A8E9-00104B365C9F}", &clsid), S_OK);
-  EXPECT_EQ(clsid.Data1, 0x3F4DACA4u);
-  EXPECT_EQ(clsid.Data4[0], 0xA8);
-  EXPECT_EQ(clsid.Data4[7], 0x9F);
-  for (const char16_t* bad :
-       {u"", u"{3F4DACA4-160D-11D2-A8E9-00104B365C9}", u"3F4DACA4-160D-11D2-A8E9-00104B365C9F",
-        u"{3F4DACA4-160D-11D2-A8E9-00104B365C9G}"})
-    EXPECT_EQ(CLSIDFromString(bad, &clsid), CO_E_CLASSSTRING);
-  EXPECT_EQ(CLSIDFromProgID(u"vbscript.regexp", &clsid), S_OK);
-  EXPECT_EQ(CLSIDFromProgID(u"No.Such", &clsid), CO_E_CLASSSTRING);
-  IUnknown* object = nullptr;
-  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                             reinterpret_cast<void**>(&object)),
-            CO_E_NOTINITIALIZED);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include "tests/support/png_writer.h"
-#include "tests/ui/test_window.h"
+#include "tests/ui/qt/test_window.h"
 #include "ui/cartoon_commands.h"
 #include "ui/qt/cartoon_units.h"
 #include "ui/qt/window_registry.h"

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "ole32_classes.h"
 #include "ole32_state.h"
 
 namespace {
@@ -42,6 +43,24 @@ TEST(Ole32Test, EachThreadCountsForItself) {
   EXPECT_EQ(other_depth, 1);
   EXPECT_EQ(CoInitializeDepthForThisThread(), 1);
   CoUninitialize();
+}
+
+TEST(ClassRegistry, ParsesClsidStringsStrictly) {
+  CLSID clsid;
+  ASSERT_EQ(CLSIDFromString(u"{3F4DACA4-160D-11D2-A8E9-00104B365C9F}", &clsid), S_OK);
+  EXPECT_EQ(clsid.Data1, 0x3F4DACA4u);
+  EXPECT_EQ(clsid.Data4[0], 0xA8);
+  EXPECT_EQ(clsid.Data4[7], 0x9F);
+  for (const char16_t* bad :
+       {u"", u"{3F4DACA4-160D-11D2-A8E9-00104B365C9}", u"3F4DACA4-160D-11D2-A8E9-00104B365C9F",
+        u"{3F4DACA4-160D-11D2-A8E9-00104B365C9G}"})
+    EXPECT_EQ(CLSIDFromString(bad, &clsid), CO_E_CLASSSTRING);
+  EXPECT_EQ(CLSIDFromProgID(u"vbscript.regexp", &clsid), S_OK);
+  EXPECT_EQ(CLSIDFromProgID(u"No.Such", &clsid), CO_E_CLASSSTRING);
+  IUnknown* object = nullptr;
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                             reinterpret_cast<void**>(&object)),
+            CO_E_NOTINITIALIZED);
 }
 
 }  // namespace

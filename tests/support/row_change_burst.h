@@ -18,9 +18,9 @@
 
 #include "app/main_form.h"
 #include "app/refresh_worker.h"
-#include "tests/app/process_figures.h"
-#include "tests/app/quote_texts.h"
-#include "tests/app/service_process.h"
+#include "tests/support/process_figures.h"
+#include "tests/support/quote_texts.h"
+#include "tests/support/service_process.h"
 #include "ui/list_commands.h"
 #include "ui/qt/list_view_widget.h"
 #include "ui/qt/window_registry.h"

@@ -1,8 +1,8 @@
 // Plain, slow forms of the GBK-walking text commands, written straight from
-// their rules, for the fuzz targets to hold the real commands against. Each
-// walks the text one character at a time: a byte with the top bit set and the
-// byte after it are one character; such a byte with nothing after it is a lone
-// lead byte.
+// their rules, for the tests and the fuzz targets to hold the real commands
+// against. Each walks the text one character at a time: a byte with the top
+// bit set and the byte after it are one character; such a byte with nothing
+// after it is a lone lead byte.
 #pragma once
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fuzz {
+namespace reference {
 
 inline bool IsLead(char c) {
   return (static_cast<unsigned char>(c) & 0x80) != 0;
@@ -172,4 +172,4 @@ inline int32_t ToInteger(std::string_view s) {
   return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
-}  // namespace fuzz
+}  // namespace reference

@@ -12,7 +12,7 @@
 #include "runtime/fatal_error.h"
 #include "tests/support/gbk_literals.h"
 #include "tests/support/png_writer.h"
-#include "tests/ui/test_window.h"
+#include "tests/ui/qt/test_window.h"
 #include "ui/list_commands.h"
 #include "ui/qt/cartoon_units.h"
 #include "ui/qt/list_view_unit.h"

@@ -14,7 +14,7 @@
 #include <QWindow>
 #include "runtime/fatal_error.h"
 
-#include "tests/ui/test_window.h"
+#include "tests/ui/qt/test_window.h"
 #include "ui/form_loader.h"
 #include "ui/qt/list_view_widget.h"
 #include "ui/qt/message_loop.h"
