@@ -1,6 +1,7 @@
 // Arbitrary bytes through the GBK-walking text commands and ByteSetData. Besides
 // memory errors it holds each command against its plain character-by-character
-// form (fuzz/text_reference.h), with every optional argument sometimes left out.
+// form (tests/support/text_reference.h), with every optional argument sometimes
+// left out.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
