@@ -12,8 +12,10 @@ FUZZ_SECONDS ?= 20
 deps:
 	@scripts/install-deps
 
-# Tests run in a sanitizer build, headless, with leak checking on.
+# The layer rule is checked first; then the tests run in a sanitizer build,
+# headless, with leak checking on.
 test: deps
+	@scripts/check-layers
 	@cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUOTEVIEW_SANITIZE=ON >/dev/null
 	@cmake --build $(TEST_BUILD) -j$(JOBS)
 	@cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \

@@ -11,7 +11,7 @@
 #include "app/service_addresses.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   if (!screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
-  rt::RuntimeService(6);
+  rt::RuntimeService(rt::RuntimeServiceNumber::InitializeRuntime);
 
   // The window system and the window templates. Without a reachable display
   // no application object is made (Qt would abort); loading the window then

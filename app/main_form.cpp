@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/main_handlers.h"
-#include "ui/window_registry.h"
+#include "ui/qt/window_registry.h"
 
 namespace app {
 namespace {

@@ -5,8 +5,6 @@
 #include "app/stock_details.h"
 #include "ui/control_theme.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_unit.h"
-#include "ui/standard_units.h"
 #include "ui/unit_properties.h"
 
 namespace app {

@@ -4,9 +4,9 @@
 #include <string_view>
 
 #include "app/service_addresses.h"
-#include "http/text/text_between.h"
 #include "runtime/app_routines.h"
 #include "runtime/core_commands.h"
+#include "runtime/text_between.h"
 
 namespace app {
 namespace {
@@ -115,7 +115,7 @@ rt::Text VolumeText(rt::TextRef field) {
 }
 
 rt::Text MarketValueText(rt::TextRef field) {
-  return http::TextBetween(field, "", http::QuotePlaceholder());
+  return rt::TextBetween(field, "", rt::QuotePlaceholder());
 }
 
 bool ApplyFields(const rt::TextArray& fields, std::span<const FieldPlace> places,

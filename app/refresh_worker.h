@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/win32_types.h"
+#include "win32_types.h"
 
 namespace app {
 

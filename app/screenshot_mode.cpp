@@ -18,12 +18,12 @@
 #include "app/quote_record.h"
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
-#include "ui/cartoon_units.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/standard_units.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/standard_units.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
 
 namespace app {
 namespace {

@@ -7,8 +7,6 @@
 #include "runtime/app_routines.h"
 #include "runtime/fetch_url.h"
 #include "ui/cartoon_commands.h"
-#include "ui/cartoon_units.h"
-#include "ui/standard_units.h"
 #include "ui/unit_properties.h"
 
 namespace app {

@@ -10,8 +10,8 @@
 
 #include "bench/loopback.h"
 #include "bench/ratio_report.h"
-#include "platform/winhttp.h"
 #include "runtime/fetch_url.h"
+#include "winhttp.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 
 #include "app/main_form.h"
 #include "app/service_addresses.h"
-#include "tests/app/row_change_burst.h"
-#include "tests/app/service_process.h"
+#include "tests/support/row_change_burst.h"
+#include "tests/support/service_process.h"
 #include "ui/form_loader.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench/ratio_report.h"
-#include "platform/kernel32.h"
-#include "platform/ole32.h"
+#include "kernel32.h"
+#include "ole32.h"
 #include "runtime/platform_functions.h"
 
 namespace {

@@ -11,9 +11,9 @@
 
 #include "bench/ratio_report.h"
 #include "http/decode_response_text.h"
-#include "http/text/wide_text.h"
 #include "regex/regex_object.h"
 #include "runtime/gbk.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ void OursSearch() {
 
 void RawPcre2Search() {
   static const std::u16string pattern(u"<meta.+?charset=[^\\w]?([-\\w]+)");
-  static const rt::ByteSet wide = http::AnsiToWide(GbkHead());
+  static const rt::ByteSet wide = rt::AnsiToWide(GbkHead());
   int error;
   PCRE2_SIZE offset;
   pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),

@@ -16,9 +16,9 @@
 #include "ui/form.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_unit.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_ref.h"
-#include "ui/window_registry.h"
 
 namespace {
 

@@ -36,13 +36,13 @@
 #include "app/stock_details.h"
 #include "bench/loopback.h"
 #include "bench/ratio_report.h"
-#include "tests/app/service_process.h"
-#include "ui/cartoon_units.h"
+#include "tests/support/service_process.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

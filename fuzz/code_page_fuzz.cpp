@@ -10,7 +10,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace {
 

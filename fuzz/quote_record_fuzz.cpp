@@ -13,7 +13,7 @@
 
 #include "app/quote_record.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/text_reference.h"
+#include "tests/support/text_reference.h"
 
 using fuzz::Check;
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       last_field_read = std::max(last_field_read, entry.field);
   }
   rt::TextArray fields = app::SplitFields(answer);
-  std::vector<std::string> expected = fuzz::SplitText(answer, "~", std::nullopt);
+  std::vector<std::string> expected = reference::SplitText(answer, "~", std::nullopt);
   Check(fields.size() == std::min(static_cast<int32_t>(expected.size()), last_field_read));
   for (int32_t field = 1; field <= fields.size(); ++field)
     Check(fields.ViewAt(field) == expected[field - 1]);
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           break;
         case app::FieldConversion::kMarketValue: {
           // The search walks characters, so a quote byte inside one is no quote.
-          int32_t quote = fuzz::FindText(field, "\"", 1, false);
+          int32_t quote = reference::FindText(field, "\"", 1, false);
           Check(value.view() == (quote < 0 ? "" : field.substr(0, quote - 1)));
           break;
         }
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           // Whatever the field holds, the volume shows as a number.
           char volume[32];
           std::snprintf(volume, sizeof volume, "%.13g",
-                        static_cast<double>(fuzz::ToInteger<uint64_t>(field)) / 10000.0);
+                        static_cast<double>(reference::ToInteger<uint64_t>(field)) / 10000.0);
           Check(value.view() == volume);
           break;
         }

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "http/text/wide_text.h"
-#include "platform/regexp_engine.h"
+#include "platform/regexp/regexp_engine.h"
 #include "regex/regex_object.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ void CheckClass(FuzzedDataProvider& data) {
   engine.SetIgnoreCase(!case_sensitive);
   engine.SetMultiline(multiline);
   auto units = [](const std::string& text) {
-    rt::ByteSet wide = http::AnsiToWide(text);
+    rt::ByteSet wide = rt::AnsiToWide(text);
     return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size() / 2);
   };
   std::u16string wide_pattern = units(pattern);
@@ -104,7 +104,7 @@ void CheckClass(FuzzedDataProvider& data) {
 
   // Positions count bytes of the subject as the object holds it: converted to
   // UTF-16 and back, which changes bytes that are not GBK.
-  std::string held(http::WideToAnsi(http::AnsiToWide(subject)).view());
+  std::string held(rt::WideToAnsi(rt::AnsiToWide(subject)).view());
   for (int32_t i = 1; i <= count && i <= 4; ++i) {
     int32_t position = -3;
     rt::Text text = object.MatchText(i, &position);

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "fuzz/text_reference.h"
-#include "http/text/cookies.h"
-#include "http/text/response_headers.h"
-#include "http/text/wide_text.h"
+#include "http/cookies.h"
+#include "http/response_headers.h"
+#include "runtime/wide_text.h"
+#include "tests/support/text_reference.h"
 
 namespace {
 
@@ -27,17 +27,17 @@ std::string TextFrom(FuzzedDataProvider& data, size_t max_size) {
 }
 
 std::string CookieName(const std::string& item) {
-  int32_t equals = fuzz::FindText(item, "=", 1, false);
-  return fuzz::TrimSpaces(equals > 0 ? item.substr(0, equals - 1) : item);
+  int32_t equals = reference::FindText(item, "=", 1, false);
+  return reference::TrimSpaces(equals > 0 ? item.substr(0, equals - 1) : item);
 }
 
 // New cookies first, then each old one whose name is not taken yet, deleted ones dropped,
 // whole repeated items once, joined with "; ".
 std::string MergedCookies(const std::string& old_cookies, const std::string& new_cookies) {
-  std::vector<std::string> merged = fuzz::SplitText(new_cookies, ";", std::nullopt);
+  std::vector<std::string> merged = reference::SplitText(new_cookies, ";", std::nullopt);
   std::vector<std::string> names;
   for (const std::string& item : merged) names.push_back(CookieName(item));
-  for (const std::string& item : fuzz::SplitText(old_cookies, ";", std::nullopt)) {
+  for (const std::string& item : reference::SplitText(old_cookies, ";", std::nullopt)) {
     // Names already taken include old cookies taken before this one.
     if (std::find(names.begin(), names.end(), CookieName(item)) == names.end()) {
       merged.push_back(item);
@@ -52,7 +52,7 @@ std::string MergedCookies(const std::string& old_cookies, const std::string& new
   joined.resize(joined.size() >= 2 ? joined.size() - 2 : 0);
   std::vector<std::string> seen;
   std::string distinct;
-  for (const std::string& piece : fuzz::SplitText(joined, "; ", std::nullopt)) {
+  for (const std::string& piece : reference::SplitText(joined, "; ", std::nullopt)) {
     if (std::find(seen.begin(), seen.end(), piece) != seen.end()) continue;
     seen.push_back(piece);
     distinct += piece + "; ";
@@ -67,10 +67,10 @@ void CheckMergeCookies(FuzzedDataProvider& data) {
   rt::Text old_cookies = rt::Text::Copy(old_before);
   rt::Text new_cookies = rt::Text::Copy(new_before);
   rt::Text merged = http::MergeCookies(old_cookies, new_cookies);
-  Check(new_cookies.view() == fuzz::RemoveSpaces(new_before));
+  Check(new_cookies.view() == reference::RemoveSpaces(new_before));
   Check(old_cookies.view() == merged.view());
   Check(merged.view() ==
-        MergedCookies(fuzz::RemoveSpaces(old_before), fuzz::RemoveSpaces(new_before)));
+        MergedCookies(reference::RemoveSpaces(old_before), reference::RemoveSpaces(new_before)));
 }
 
 void CheckResponseHeaders(FuzzedDataProvider& data) {
@@ -79,7 +79,7 @@ void CheckResponseHeaders(FuzzedDataProvider& data) {
   // The block arrives as UTF-16 from the platform and is narrowed first.
   std::string block = data.ConsumeRemainingBytesAsString();
   rt::ByteSet wide = rt::ByteSet::Copy(block.data(), block.size());
-  rt::Text headers = http::WideToAnsi(wide);
+  rt::Text headers = rt::WideToAnsi(wide);
   http::ResponseHeaderFields fields;
   rt::Text cookies = rt::Text::Copy(cookie_text);
   http::ProcessResponseHeaders(headers, fields, with_cookies ? &cookies : nullptr);
@@ -87,11 +87,12 @@ void CheckResponseHeaders(FuzzedDataProvider& data) {
   // replacing walk drops a lead byte left alone at the very end (a text can
   // hold one: code page 936 has single-byte characters from 0x80 up).
   size_t walked = 0;
-  for (std::string_view character : fuzz::Characters(headers.view())) walked += character.size();
+  for (std::string_view character : reference::Characters(headers.view()))
+    walked += character.size();
   Check(fields.response_headers.size() == walked);
   if (with_cookies) {
-    Check(cookies.view() == MergedCookies(fuzz::RemoveSpaces(cookie_text),
-                                          fuzz::RemoveSpaces(fields.new_cookies.str())));
+    Check(cookies.view() == MergedCookies(reference::RemoveSpaces(cookie_text),
+                                          reference::RemoveSpaces(fields.new_cookies.str())));
   } else {
     Check(cookies.view() == cookie_text);
   }

@@ -1,6 +1,7 @@
 // Arbitrary bytes through the GBK-walking text commands and ByteSetData. Besides
 // memory errors it holds each command against its plain character-by-character
-// form (fuzz/text_reference.h), with every optional argument sometimes left out.
+// form (tests/support/text_reference.h), with every optional argument sometimes
+// left out.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -10,8 +11,8 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "fuzz/text_reference.h"
 #include "runtime/core_commands.h"
+#include "tests/support/text_reference.h"
 
 namespace {
 
@@ -40,25 +41,25 @@ void CheckTextCommands(FuzzedDataProvider& data) {
   std::string text = TextFrom(data, 4096);
 
   Check(rt::FindText(text, sought, start, flag) ==
-        fuzz::FindText(text, sought, start.value_or(1), flag.value_or(false)));
+        reference::FindText(text, sought, start.value_or(1), flag.value_or(false)));
 
   std::optional<rt::TextRef> replacement_arg;
   if (!replacement.empty() || data.ConsumeBool()) replacement_arg = rt::TextRef(replacement);
   Check(rt::ReplaceText(text, sought, replacement_arg, start, count, flag).view() ==
-        fuzz::ReplaceText(text, sought, replacement, start.value_or(1), count.value_or(-1),
-                          flag.value_or(false)));
+        reference::ReplaceText(text, sought, replacement, start.value_or(1), count.value_or(-1),
+                               flag.value_or(false)));
 
   std::optional<rt::TextRef> delimiter;
   if (delimiter_given) delimiter = rt::TextRef(sought);
   rt::TextArray parts = rt::SplitText(text, delimiter, maximum);
   std::vector<std::string> expected =
-      fuzz::SplitText(text, delimiter_given ? std::string_view(sought) : ",", maximum);
+      reference::SplitText(text, delimiter_given ? std::string_view(sought) : ",", maximum);
   Check(parts.size() == static_cast<int32_t>(expected.size()));
   for (int32_t i = 1; i <= parts.size(); ++i) Check(parts.ViewAt(i) == expected[i - 1]);
 
-  Check(rt::TrimSpaces(text).view() == fuzz::TrimSpaces(text));
-  Check(rt::RemoveSpaces(text).view() == fuzz::RemoveSpaces(text));
-  Check(rt::ToInteger(text) == fuzz::ToInteger(text));
+  Check(rt::TrimSpaces(text).view() == reference::TrimSpaces(text));
+  Check(rt::RemoveSpaces(text).view() == reference::RemoveSpaces(text));
+  Check(rt::ToInteger(text) == reference::ToInteger(text));
 }
 
 // ByteSetData of one type (1..10) from any bytes, with the position left out,

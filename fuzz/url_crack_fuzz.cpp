@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "platform/kernel32.h"
-#include "platform/winhttp.h"
-#include "platform/wininet.h"
+#include "kernel32.h"
+#include "winhttp.h"
+#include "wininet.h"
 
 namespace {
 

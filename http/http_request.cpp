@@ -4,18 +4,18 @@
 #include <climits>
 
 #include "http/decode_response_text.h"
+#include "http/request_headers.h"
 #include "http/request_target.h"
 #include "http/response_body.h"
-#include "http/text/request_headers.h"
-#include "http/text/response_headers.h"
-#include "http/text/wide_text.h"
+#include "http/response_headers.h"
 #include "http/winhttp_handle.h"
-#include "platform/winhttp.h"
 #include "regex/regex_object.h"
 #include "runtime/app_routines.h"
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
+#include "runtime/wide_text.h"
+#include "winhttp.h"
 
 namespace http {
 namespace {
@@ -176,17 +176,17 @@ bool RequestCall::OpenSession() {
   if (!args_.proxy.view().empty()) {
     // A plain request names its proxy for http only; a secure one for all.
     access = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-    proxy = target_.secure ? AnsiToWide(args_.proxy)
-                           : AnsiToWide(rt::ConcatTexts({"http=", args_.proxy}));
+    proxy = target_.secure ? rt::AnsiToWide(args_.proxy)
+                           : rt::AnsiToWide(rt::ConcatTexts({"http=", args_.proxy}));
   }
-  session_.Reset(
-      CallPlatformFunction<rt::kWinHttpOpen>(nullptr, access, WideChars(proxy), nullptr, DWORD{0}));
+  session_.Reset(CallPlatformFunction<rt::kWinHttpOpen>(nullptr, access, rt::WideChars(proxy),
+                                                        nullptr, DWORD{0}));
   return bool(session_);
 }
 
 bool RequestCall::Connect() {
-  rt::ByteSet host = AnsiToWide(target_.host);
-  connection_.Reset(CallPlatformFunction<rt::kWinHttpConnect>(session_.get(), WideChars(host),
+  rt::ByteSet host = rt::AnsiToWide(target_.host);
+  connection_.Reset(CallPlatformFunction<rt::kWinHttpConnect>(session_.get(), rt::WideChars(host),
                                                               target_.port, DWORD{0}));
   return bool(connection_);
 }
@@ -200,11 +200,11 @@ bool RequestCall::OpenRequest() {
 }
 
 bool RequestCall::SetCredentials(DWORD target, rt::TextRef user, rt::TextRef password) {
-  rt::ByteSet wide_user = AnsiToWide(user);
-  rt::ByteSet wide_password = AnsiToWide(password);
+  rt::ByteSet wide_user = rt::AnsiToWide(user);
+  rt::ByteSet wide_password = rt::AnsiToWide(password);
   return CallPlatformFunction<rt::kWinHttpSetCredentials>(
-      request_.get(), target, WINHTTP_AUTH_SCHEME_BASIC, WideChars(wide_user),
-      WideChars(wide_password), nullptr);
+      request_.get(), target, WINHTTP_AUTH_SCHEME_BASIC, rt::WideChars(wide_user),
+      rt::WideChars(wide_password), nullptr);
 }
 
 bool RequestCall::SetOption(DWORD option, DWORD value) {
@@ -215,15 +215,15 @@ bool RequestCall::SetOption(DWORD option, DWORD value) {
 bool RequestCall::AddHeaders() {
   rt::Text headers =
       BuildRequestHeaders(args_.extra_headers, args_.cookies ? args_.cookies->get() : nullptr);
-  rt::ByteSet wide = AnsiToWide(headers);
+  rt::ByteSet wide = rt::AnsiToWide(headers);
   return CallPlatformFunction<rt::kWinHttpAddRequestHeaders>(
-      request_.get(), WideChars(wide), WideLength(wide),
+      request_.get(), rt::WideChars(wide), rt::WideLength(wide),
       WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
 }
 
 // The body goes as UTF-16 with its terminator; no text, no body.
 bool RequestCall::Send() {
-  post_body_ = AnsiToWide(args_.post_data);
+  post_body_ = rt::AnsiToWide(args_.post_data);
   auto length = static_cast<DWORD>(post_body_.size());
   return CallPlatformFunction<rt::kWinHttpSendRequest>(request_.get(), nullptr, DWORD{0},
                                                        static_cast<void*>(post_body_.data()),
@@ -267,7 +267,7 @@ bool RequestCall::QueryHeaders(rt::ByteSet* raw) {
 }
 
 rt::Text RequestCall::Answer(ResponseBody& received, const rt::ByteSet& raw_headers) {
-  rt::Text headers = WideToAnsi(raw_headers);
+  rt::Text headers = rt::WideToAnsi(raw_headers);
   ResponseHeaderFields fields;
   fields.new_cookies = std::move(new_cookies_);
   fields.location = std::move(location_);

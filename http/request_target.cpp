@@ -1,8 +1,8 @@
 #include "http/request_target.h"
 
-#include "http/text/wide_text.h"
-#include "platform/winhttp.h"
 #include "runtime/platform_functions.h"
+#include "runtime/wide_text.h"
+#include "winhttp.h"
 
 namespace http {
 namespace {
@@ -15,7 +15,7 @@ std::u16string_view Part(const char16_t* start, DWORD length) {
 }  // namespace
 
 bool CrackRequestUrl(rt::TextRef url, RequestTarget* target) {
-  rt::ByteSet wide_url = AnsiToWide(url);
+  rt::ByteSet wide_url = rt::AnsiToWide(url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
   // Pointers into the converted URL; user name and password are not asked for.
@@ -23,12 +23,12 @@ bool CrackRequestUrl(rt::TextRef url, RequestTarget* target) {
   parts.dwHostNameLength = static_cast<DWORD>(-1);
   parts.dwUrlPathLength = static_cast<DWORD>(-1);
   parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!rt::CallPlatformFunction<rt::kWinHttpCrackUrl>(WideChars(wide_url), WideLength(wide_url),
-                                                      DWORD{0}, &parts)) {
+  if (!rt::CallPlatformFunction<rt::kWinHttpCrackUrl>(rt::WideChars(wide_url),
+                                                      rt::WideLength(wide_url), DWORD{0}, &parts)) {
     return false;
   }
   std::u16string_view host = Part(parts.lpszHostName, parts.dwHostNameLength);
-  target->host = WideToAnsi(rt::ByteSet::Copy(host.data(), host.size() * sizeof(char16_t)));
+  target->host = rt::WideToAnsi(rt::ByteSet::Copy(host.data(), host.size() * sizeof(char16_t)));
   target->port = parts.nPort;
   // Without a path the query goes too: the request is for "/" alone.
   std::u16string_view path = Part(parts.lpszUrlPath, parts.dwUrlPathLength);

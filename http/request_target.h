@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/internet_types.h"
+#include "internet_types.h"
 #include "runtime/owned.h"
 
 namespace http {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "runtime/automation.h"
+#include "runtime/automation_cells.h"
 #include "runtime/owned.h"
 
 namespace regex {

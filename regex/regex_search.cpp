@@ -2,12 +2,12 @@
 // reads of its last match collection.
 #include <algorithm>
 
-#include "http/text/wide_text.h"
 #include "regex/regex_object.h"
 #include "runtime/app_routines.h"
 #include "runtime/automation_owned.h"
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
+#include "runtime/wide_text.h"
 
 namespace regex {
 namespace {
@@ -33,11 +33,11 @@ ValueRecord SubjectArg(const RegexObject* self) {
 // of the match text whenever two-byte characters come before the match.
 int32_t BytePosition(const RegexObject* self, const rt::ComObject& match, rt::TextRef text) {
   rt::ByteSet wide = rt::com::ToByteSet(self->subject);
-  rt::Text subject = http::WideToAnsi(wide);
+  rt::Text subject = rt::WideToAnsi(wide);
   const int32_t first_index = Truncate(match.ReadNumberProperty("FirstIndex"));
   const size_t prefix_bytes =
       std::min<size_t>(static_cast<size_t>(std::max(first_index, 0)) * 2, wide.size());
-  const rt::Text before = http::WideToAnsi(rt::ByteSet::Copy(wide.data(), prefix_bytes));
+  const rt::Text before = rt::WideToAnsi(rt::ByteSet::Copy(wide.data(), prefix_bytes));
   const auto start = static_cast<int32_t>(before.view().size());
   return rt::FindText(subject, text, start + 1, false) - 1;
 }
@@ -72,7 +72,7 @@ int32_t Search(RegexObject* self, char* const* pattern, char* const* subject,
 
   // The object takes these bytes as the UTF-16 string it searches, which so
   // ends with one NUL character.
-  rt::ByteSet wide = http::AnsiToWide(subject ? *subject : nullptr);
+  rt::ByteSet wide = rt::AnsiToWide(subject ? *subject : nullptr);
   rt::com::Set(self->subject, ValueRecord::ByteSet(wide.get()));
 
   rt::ComObject found = rt::com::CallObjectMethod(self->engine, "Execute", {SubjectArg(self)});
@@ -99,7 +99,7 @@ int32_t MatchCount(RegexObject* self) {
 char* MatchText(RegexObject* self, int32_t match_number, OptionalPosition position) {
   rt::ComObject match = MatchNumbered(self, match_number);
   rt::Variant value = match.ReadProperty("Value");
-  rt::Text text = http::WideToAnsi(value.ToByteSet());
+  rt::Text text = rt::WideToAnsi(value.ToByteSet());
   value.Clear();
   if (position.given && position.variable) *position.variable = BytePosition(self, match, text);
   return text.release();

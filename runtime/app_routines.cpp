@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "platform/loader.h"
+#include "loader.h"
 #include "runtime/constant_pool.h"
 #include "runtime/fatal_error.h"
 #include "runtime/heap.h"
@@ -108,12 +108,12 @@ int32_t MultipleChoice(int32_t index, int32_t count) {
   return index;
 }
 
-void RuntimeService(int32_t service, int32_t member_size, void** array_variable) {
+void RuntimeService(RuntimeServiceNumber service, int32_t member_size, void** array_variable) {
   switch (service) {
-    case 6:
+    case RuntimeServiceNumber::InitializeRuntime:
       InitializeRuntime();
       break;
-    case 2:
+    case RuntimeServiceNumber::MakeArrayPrivate:
       MakeArrayPrivate(member_size, array_variable);
       break;
     default:

@@ -29,9 +29,17 @@ void AppendTextMember(void** array_variable, const char* text);
 // Index 1..count, else error 9.
 int32_t MultipleChoice(int32_t index, int32_t count);
 
-// Service 6 initialises the runtime (heap, constant pool); service 2 gives an
-// array variable whose block lies in the constant pool a private heap copy.
-void RuntimeService(int32_t service, int32_t member_size = 0, void** array_variable = nullptr);
+// The runtime services compiled code asks for by number.
+enum class RuntimeServiceNumber : int32_t {
+  // Gives an array variable whose block lies in the constant pool a private
+  // heap copy.
+  MakeArrayPrivate = 2,
+  // Initialises the runtime (heap, constant pool).
+  InitializeRuntime = 6,
+};
+// Any other number does nothing.
+void RuntimeService(RuntimeServiceNumber service, int32_t member_size = 0,
+                    void** array_variable = nullptr);
 void InitializeRuntime();
 void MakeArrayPrivate(int32_t member_size, void** array_variable);
 

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "runtime/call_frame.h"
+#include "runtime/object_commands.h"
+#include "runtime/variant_commands.h"
 
 namespace rt::com {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/oleaut32.h"
-#include "runtime/automation.h"
+#include "oleaut32.h"
+#include "runtime/automation_cells.h"
 #include "runtime/value.h"
 
 namespace rt::automation {

@@ -1,6 +1,5 @@
-// Byte-set commands, BitOr and the pending-event pump.
+// Byte-set commands and BitOr.
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <string_view>
 
@@ -12,8 +11,6 @@
 
 namespace rt {
 namespace {
-
-std::atomic<PendingEventsPump> pending_events_pump{nullptr};
 
 // Result type and byte size of each ByteSetData type number 1..10 (0: text).
 struct DataKind {
@@ -74,10 +71,6 @@ uint64_t ReadValue(const DataKind& kind, std::string_view bytes) {
 }
 
 }  // namespace
-
-void SetPendingEventsPump(PendingEventsPump pump) {
-  pending_events_pump.store(pump);
-}
 
 namespace cmd {
 
@@ -153,10 +146,6 @@ void BitOr(ValueRecord* result, int32_t arg_count, ValueRecord* args) {
   int32_t bits = 0;
   for (int32_t i = 0; i < arg_count; ++i) bits |= args::Int(args, arg_count, i);
   args::SetInt(result, bits);
-}
-
-void ProcessPendingEvents(ValueRecord*, int32_t, ValueRecord*) {
-  if (PendingEventsPump pump = pending_events_pump.load()) pump();
 }
 
 }  // namespace cmd

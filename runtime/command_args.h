@@ -52,9 +52,10 @@ inline int32_t Int(const ValueRecord* args, int32_t count, int32_t index, int32_
   return Given(args, count, index) ? NumberToInt32(args[index]) : fallback;
 }
 
-// A truth-value parameter: a Bool, or a number that is true when not zero.
-inline bool Flag(const ValueRecord* args, int32_t count, int32_t index) {
-  if (!Given(args, count, index)) return false;
+// A truth-value parameter: a Bool, or a number that is true when not zero;
+// `fallback` when omitted.
+inline bool Flag(const ValueRecord* args, int32_t count, int32_t index, bool fallback = false) {
+  if (!Given(args, count, index)) return fallback;
   const ValueRecord& value = args[index];
   return IsNumericType(value.type) ? NumberToInt32(value) != 0 : value.low != 0;
 }

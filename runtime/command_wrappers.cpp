@@ -169,8 +169,4 @@ int32_t BitOr(std::initializer_list<int32_t> values) {
   return IntResult(CallCommand(cmd::BitOr, args.data(), static_cast<int32_t>(args.size())));
 }
 
-void ProcessPendingEvents() {
-  CallCommand(cmd::ProcessPendingEvents, nullptr, 0);
-}
-
 }  // namespace rt

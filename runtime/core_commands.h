@@ -9,6 +9,7 @@
 
 #include "runtime/call_frame.h"
 #include "runtime/owned.h"
+#include "runtime/pending_events.h"  // ProcessPendingEvents, with the pump it runs
 #include "runtime/value.h"
 
 namespace rt {
@@ -32,7 +33,6 @@ void BlankByteSet(ValueRecord* result, int32_t arg_count, ValueRecord* args);
 void PointerToByteSet(ValueRecord* result, int32_t arg_count, ValueRecord* args);
 void ByteSetData(ValueRecord* result, int32_t arg_count, ValueRecord* args);
 void BitOr(ValueRecord* result, int32_t arg_count, ValueRecord* args);
-void ProcessPendingEvents(ValueRecord* result, int32_t arg_count, ValueRecord* args);
 }  // namespace cmd
 
 // --- text ---
@@ -74,12 +74,7 @@ ValueRecord ByteSetData(ByteSetRef b, int32_t type_number, int32_t* position_var
 // Type 10 read back as text; a result of any other type raises error 5.
 Text ByteSetDataAsText(ByteSetRef b, int32_t* position_variable = nullptr);
 
-// --- bits and events ---
+// --- bits ---
 int32_t BitOr(std::initializer_list<int32_t> values);
-// Pumps the calling thread's pending window events through the hook the window
-// layer installs; without one there is nothing to pump.
-void ProcessPendingEvents();
-using PendingEventsPump = void (*)();
-void SetPendingEventsPump(PendingEventsPump pump);
 
 }  // namespace rt

@@ -6,13 +6,13 @@
 #include <mutex>
 #include <string>
 
-#include "platform/kernel32.h"
-#include "platform/wininet.h"
+#include "kernel32.h"
 #include "runtime/blocks.h"
 #include "runtime/call_frame.h"
 #include "runtime/command_args.h"
 #include "runtime/fatal_error.h"
 #include "runtime/heap.h"
+#include "wininet.h"
 
 namespace rt {
 namespace {

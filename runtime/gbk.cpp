@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace rt {
 namespace {

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/com_ptr.h"
-#include "platform/kernel32.h"
-#include "platform/oleaut32.h"
-#include "runtime/automation.h"
+#include "com_ptr.h"
+#include "kernel32.h"
+#include "oleaut32.h"
+#include "runtime/automation_cells.h"
 #include "runtime/automation_values.h"
+#include "runtime/last_call_status.h"
 
 namespace rt {
 namespace {

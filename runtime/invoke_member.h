@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/oleaut32_interfaces.h"
+#include "oleaut32_interfaces.h"
 #include "runtime/value.h"
 
 namespace rt {

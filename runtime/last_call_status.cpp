@@ -1,6 +1,6 @@
 // The status of the last member call lives per thread, so calls on the
 // window thread and on a worker never disturb each other's status.
-#include "runtime/automation.h"
+#include "runtime/last_call_status.h"
 
 namespace rt {
 namespace {

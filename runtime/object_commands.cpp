@@ -1,14 +1,17 @@
 // The ComObject commands: creating an object by ProgID or CLSID, clearing,
 // testing and sharing a cell, and the read, write and call operations, which
 // differ only in the mode and the result type they hand to InvokeMember.
+#include "runtime/object_commands.h"
+
 #include <cstring>
 
-#include "platform/ole32_classes.h"
-#include "platform/oleaut32.h"
-#include "runtime/automation.h"
+#include "ole32_classes.h"
+#include "oleaut32.h"
+#include "runtime/automation_cells.h"
 #include "runtime/automation_values.h"
 #include "runtime/command_args.h"
 #include "runtime/invoke_member.h"
+#include "runtime/last_call_status.h"
 
 namespace rt::cmd::object {
 namespace {

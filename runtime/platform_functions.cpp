@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/loader.h"
+#include "loader.h"
 #include "runtime/constant_pool.h"
 #include "runtime/fatal_error.h"
 

@@ -8,10 +8,10 @@
 #include <span>
 #include <utility>
 
-#include "platform/kernel32.h"
-#include "platform/ole32.h"
-#include "platform/win32_types.h"
-#include "platform/winhttp.h"
+#include "kernel32.h"
+#include "ole32.h"
+#include "win32_types.h"
+#include "winhttp.h"
 
 namespace rt {
 

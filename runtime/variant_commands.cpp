@@ -1,11 +1,13 @@
 // The Variant commands: storing runtime values (scalars, byte sets, arrays)
 // into a variant or one of its array elements, copying, clearing, and reading
 // a variant back as text or as a byte set.
+#include "runtime/variant_commands.h"
+
 #include <cstring>
 #include <vector>
 
-#include "platform/oleaut32.h"
-#include "runtime/automation.h"
+#include "oleaut32.h"
+#include "runtime/automation_cells.h"
 #include "runtime/automation_values.h"
 #include "runtime/blocks.h"
 #include "runtime/command_args.h"

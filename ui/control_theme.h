@@ -4,7 +4,6 @@
 // off gives each control its own style and palette back.
 #pragma once
 
-#include <QWidget>
 #include <cstdint>
 
 #include "runtime/call_frame.h"
@@ -18,29 +17,5 @@ void ControlTheme(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* a
 }  // namespace cmd
 
 int32_t ControlTheme(int32_t style);
-
-// Kinds of control the theme knows, named after the platform's window classes.
-enum class ThemeClass {
-  kNone,       // keeps its own look
-  kButton,     // push (text, checkable push-like too), check box, radio button, group box
-  kEdit,       // single- and multi-line edits
-  kComboBox,   // drop-down combo box
-  kComboList,  // a combo box's drop-down list
-  kUpDown,     // spin boxes
-};
-
-// Widgets that paint themselves carry this property set to true, or are
-// subclasses with their own meta-object; the theme leaves both alone.
-inline constexpr const char* kOwnerDrawnProperty = "qvOwnerDrawn";
-
-ThemeClass ThemeClassOf(const QWidget* widget);
-
-// The calling thread's theme, for checks.
-int ActiveThemeScheme();  // 0 when off
-int ThemeHookCount();     // creation hooks in place: 0 or 1
-// Controls held by the active theme, and whether it holds this one.
-int ThemeTakenOverCount();
-bool ThemeHolds(const QWidget* control);
-bool ThemeControlIsHot(const QWidget* control);
 
 }  // namespace ui

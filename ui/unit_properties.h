@@ -11,6 +11,23 @@
 
 namespace ui {
 
+// The property numbers the program uses: 0..7 belong to every unit, the
+// others to the unit types named beside them.
+namespace property {
+inline constexpr int32_t Left = 0;
+inline constexpr int32_t Top = 1;
+inline constexpr int32_t Width = 2;
+inline constexpr int32_t Height = 3;
+inline constexpr int32_t Tag = 4;
+inline constexpr int32_t Visible = 5;
+inline constexpr int32_t Disabled = 6;
+inline constexpr int32_t MousePointer = 7;
+inline constexpr int32_t FirstOwn = 8;           // a type's own properties start here
+inline constexpr int32_t Text = 8;               // Button, EditBox, Label, GroupBox
+inline constexpr int32_t PictureData = 11;       // CartoonObject, write: image file bytes
+inline constexpr int32_t FirstSelectedRow = 35;  // ListView, read: row or -1
+}  // namespace property
+
 // A text result is a new runtime block owned by the caller (null when empty).
 // Fatal: "未载入欲访问窗口组件所在的窗口" for a window id never loaded,
 // "指定窗口或窗口组件不存在或尚未载入" for a unit the window lacks, and

@@ -45,4 +45,10 @@ struct UnitRef {
   friend bool operator==(const UnitRef&, const UnitRef&) = default;
 };
 
+// Argument `index` of a window-unit command as the unit it names; one past the
+// count names no unit.
+inline UnitRef UnitArg(const rt::ValueRecord* args, int32_t count, int32_t index) {
+  return index < count ? UnitRef::From(args[index]) : UnitRef{};
+}
+
 }  // namespace ui

@@ -19,15 +19,15 @@
 
 #include "app/screenshot_mode.h"
 #include "http/http_request.h"
-#include "platform/net_test_seams.h"
-#include "tests/app/process_figures.h"
-#include "tests/app/service_process.h"
+#include "net_test_seams.h"
 #include "tests/app/viewer_fixture.h"
-#include "tests/app/viewer_run.h"
 #include "tests/support/gbk_literals.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/process_figures.h"
+#include "tests/support/service_process.h"
 #include "tests/support/test_certificate.h"
+#include "tests/support/viewer_run.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <cstdio>
 
-#include "tests/app/row_change_burst.h"
-#include "tests/app/service_process.h"
 #include "tests/app/viewer_fixture.h"
+#include "tests/support/row_change_burst.h"
+#include "tests/support/service_process.h"
 
 namespace {
 

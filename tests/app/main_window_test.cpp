@@ -23,14 +23,14 @@
 #include "app/main_handlers.h"
 #include "app/refresh_worker.h"
 #include "tests/support/gbk_literals.h"
-#include "ui/cartoon_units.h"
-#include "ui/control_theme.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/standard_units.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/control_theme.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/standard_units.h"
+#include "ui/qt/window_registry.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
 
 namespace {
 

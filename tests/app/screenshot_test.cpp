@@ -11,7 +11,7 @@
 #include "app/main_form.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
-#include "ui/window_registry.h"
+#include "ui/qt/window_registry.h"
 
 namespace {
 

@@ -21,14 +21,14 @@
 #include "app/program_end.h"
 #include "app/service_addresses.h"
 #include "runtime/core_commands.h"
-#include "tests/app/quote_texts.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/quote_texts.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/message_loop.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/message_loop.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 
 namespace {
 

@@ -15,16 +15,16 @@
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
 #include "runtime/core_commands.h"
-#include "tests/app/quote_texts.h"
-#include "ui/cartoon_units.h"
+#include "tests/support/quote_texts.h"
 #include "ui/control_theme.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/list_view_widget.h"
-#include "ui/standard_units.h"
+#include "ui/qt/cartoon_units.h"
+#include "ui/qt/list_view_widget.h"
+#include "ui/qt/standard_units.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_runtime.h"
 #include "ui/unit_properties.h"
-#include "ui/window_registry.h"
-#include "ui/window_runtime.h"
 
 namespace app_test {
 

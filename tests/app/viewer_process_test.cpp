@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "app/screenshot_mode.h"
-#include "tests/app/service_process.h"
-#include "tests/app/viewer_run.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/service_process.h"
+#include "tests/support/viewer_run.h"
 
 namespace {
 

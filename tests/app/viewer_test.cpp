@@ -9,10 +9,10 @@
 #include <memory>
 #include <set>
 
-#include "tests/app/service_process.h"
 #include "tests/app/viewer_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/service_process.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
-#include "http/text/cookies.h"
+#include "http/cookies.h"
 
 #include <gtest/gtest.h>
 
-#include "http/text/text_between.h"
 #include "runtime/core_commands.h"
 #include "tests/support/gbk_literals.h"
 
@@ -57,23 +56,6 @@ TEST(CookieLists, LookUpByNameAndByWholeItem) {
 TEST(DistinctJoin, KeepsFirstOccurrences) {
   EXPECT_EQ(http::DistinctJoin("x; y; x; z; y", "; ").str(), "x; y; z");
   EXPECT_EQ(http::DistinctJoin("", "; ").get(), nullptr);
-}
-
-TEST(TextBetween, CutsBetweenMarkers) {
-  EXPECT_EQ(http::TextBetween("k=v;x", "k=", ";").str(), "v");
-  EXPECT_EQ(http::TextBetween("k=v", "k=", ";").get(), nullptr);
-  EXPECT_EQ(http::TextBetween("k=v;x", "q=", ";").get(), nullptr);
-}
-
-TEST(TextBetween, EmptyLeftMarkerAndQuotePlaceholderGiveTextBeforeTheQuote) {
-  EXPECT_EQ(http::TextBetween("3000.12\";\n", "", http::QuotePlaceholder()).str(), "3000.12");
-  EXPECT_EQ(http::TextBetween("3000.12", "", "\"").get(), nullptr);
-}
-
-TEST(TextBetween, StartAndCaseFlag) {
-  EXPECT_EQ(http::TextBetween("a[1] a[2]", "a[", "]", 3).str(), "2");
-  EXPECT_EQ(http::TextBetween("NAME=x;", "name=", ";").get(), nullptr);
-  EXPECT_EQ(http::TextBetween("NAME=x;", "name=", ";", std::nullopt, true).str(), "x");
 }
 
 }  // namespace

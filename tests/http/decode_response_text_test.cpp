@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/ole32_classes.h"
-#include "platform/ole32_state.h"
-#include "platform/stream_class.h"
+#include "ole32_classes.h"
+#include "ole32_state.h"
+#include "stream_class.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {

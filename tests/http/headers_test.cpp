@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "http/text/request_headers.h"
-#include "http/text/response_headers.h"
+#include "http/request_headers.h"
+#include "http/response_headers.h"
 #include "runtime/core_commands.h"
 #include "tests/support/gbk_literals.h"
 

@@ -13,9 +13,9 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/loader_test_seams.h"
-#include "platform/net_test_seams.h"
-#include "platform/ole32_state.h"
+#include "loader_test_seams.h"
+#include "net_test_seams.h"
+#include "ole32_state.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
 #include "tests/support/gbk_literals.h"

@@ -6,9 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ole32.h"
-#include "platform/ole32_state.h"
+#include "ole32.h"
+#include "ole32_state.h"
 #include "runtime/automation_owned.h"
+#include "runtime/last_call_status.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {

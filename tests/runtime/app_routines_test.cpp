@@ -121,7 +121,7 @@ TEST(AppendTextMember, RewritesAMultiDimensionalHeader) {
 
 TEST(MakeArrayPrivate, CopiesOnlyConstantBlocks) {
   void* variable = const_cast<void*>(rt::EmptyArray());
-  rt::RuntimeService(2, sizeof(char*), &variable);
+  rt::RuntimeService(rt::RuntimeServiceNumber::MakeArrayPrivate, sizeof(char*), &variable);
   EXPECT_FALSE(rt::InConstantPool(variable));
   EXPECT_EQ(std::memcmp(variable, rt::EmptyArray(), 8), 0);
   void* before = variable;

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core_commands.h"
-#include "tests/runtime/gbk_text.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
 using rt::ValueRecord;
-using rt_test::Gbk;
+using test::Gbk;
 
 ValueRecord DateTime(double days) {
   ValueRecord record = ValueRecord::Double(days);

@@ -16,10 +16,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/net_test_seams.h"
+#include "net_test_seams.h"
 #include "runtime/call_frame.h"
 #include "tests/support/http_test_server.h"
 #include "tests/support/test_certificate.h"
+#include "wininet_test_seams.h"
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include "runtime/fatal_error.h"
 #include "runtime/gbk.h"
 #include "runtime/heap.h"
-#include "tests/runtime/gbk_text.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
-using rt_test::Gbk;
+using test::Gbk;
 
 TEST(RuntimeHeap, FreeIgnoresNullAndConstantPointers) {
   const char* literal = rt::Literal("常量");

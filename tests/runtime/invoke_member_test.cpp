@@ -4,9 +4,10 @@
 
 #include <functional>
 
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/blocks.h"
+#include "runtime/last_call_status.h"
 #include "tests/runtime/probe_class.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/heap.h"
 #include "tests/runtime/probe_class.h"

@@ -9,12 +9,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/kernel32.h"
-#include "platform/loader.h"
-#include "platform/loader_stats.h"
-#include "platform/ole32_state.h"
-#include "platform/user32.h"
-#include "platform/winhttp.h"
+#include "kernel32.h"
+#include "loader.h"
+#include "loader_stats.h"
+#include "ole32_state.h"
+#include "user32.h"
+#include "winhttp.h"
 
 namespace {
 

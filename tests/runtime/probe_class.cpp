@@ -3,8 +3,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "platform/automation_object.h"
-#include "platform/ole32_classes.h"
+#include "automation_object.h"
+#include "ole32_classes.h"
 
 namespace probe {
 namespace {

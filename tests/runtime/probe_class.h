@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 
 namespace probe {
 

@@ -3,9 +3,10 @@
 
 #include <string>
 
-#include "platform/ole32.h"
+#include "ole32.h"
 #include "runtime/automation_owned.h"
-#include "tests/runtime/gbk_text.h"
+#include "runtime/last_call_status.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
@@ -50,18 +51,18 @@ class StreamObjectTest : public ::testing::Test {
 };
 
 TEST_F(StreamObjectTest, DecodesTheCommonCharsetsIntoLocalText) {
-  const std::string gbk = rt_test::Gbk("浦发银行 7.50");
+  const std::string gbk = test::Gbk("浦发银行 7.50");
   EXPECT_EQ(Decode("\xE6\xB5\xA6\xE5\x8F\x91\xE9\x93\xB6\xE8\xA1\x8C 7.50", "utf-8"), gbk);
   EXPECT_EQ(Decode(gbk, "GBK"), gbk);  // names match whatever their case
   EXPECT_EQ(Decode(gbk, "x-gbk"), gbk);
-  EXPECT_EQ(Decode(std::string("\x66\x6D\x00\x4E", 4), "unicode"), rt_test::Gbk("浦一"));
-  EXPECT_EQ(Decode(std::string("\x6D\x66\x4E\x00", 4), "unicodeFFFE"), rt_test::Gbk("浦一"));
-  EXPECT_EQ(Decode("\xA4\xA4\xA4\xE5", "big5"), rt_test::Gbk("中文"));
+  EXPECT_EQ(Decode(std::string("\x66\x6D\x00\x4E", 4), "unicode"), test::Gbk("浦一"));
+  EXPECT_EQ(Decode(std::string("\x6D\x66\x4E\x00", 4), "unicodeFFFE"), test::Gbk("浦一"));
+  EXPECT_EQ(Decode("\xA4\xA4\xA4\xE5", "big5"), test::Gbk("中文"));
   // Pages that say iso-8859-1 mean windows-1252: 0x80 is the euro sign.
   EXPECT_EQ(Decode("\x80", "iso-8859-1"), "\x80");
-  EXPECT_EQ(Decode("\xE9", "latin1"), rt_test::Gbk("é"));
+  EXPECT_EQ(Decode("\xE9", "latin1"), test::Gbk("é"));
   // A name only ICU knows still decodes.
-  EXPECT_EQ(Decode("\xD6\xD0", "euc-cn"), rt_test::Gbk("中"));
+  EXPECT_EQ(Decode("\xD6\xD0", "euc-cn"), test::Gbk("中"));
 }
 
 TEST_F(StreamObjectTest, DropsALeadingByteOrderMark) {
@@ -87,12 +88,12 @@ TEST_F(StreamObjectTest, UndecodableBytesBecomeSubstitutes) {
       {"a\xC3", "a?"},  // cut off at the end
       {"\xE6\xB5"
        "a",
-       "?a"},                                              // a three-byte start, then ASCII
-      {"\xE6\xB5\xE6\xB5\xA6", "?" + rt_test::Gbk("浦")},  // then a whole character
-      {"\xC0\xAF", "??"},                                  // overlong
-      {"\xED\xA0\x80", "???"},                             // an encoded surrogate
-      {"\xF4\x90\x80\x80", "????"},                        // beyond U+10FFFF
-      {"\xF0\x9F\x98\x80", "??"},                          // U+1F600: two units, neither in GBK
+       "?a"},                                           // a three-byte start, then ASCII
+      {"\xE6\xB5\xE6\xB5\xA6", "?" + test::Gbk("浦")},  // then a whole character
+      {"\xC0\xAF", "??"},                               // overlong
+      {"\xED\xA0\x80", "???"},                          // an encoded surrogate
+      {"\xF4\x90\x80\x80", "????"},                     // beyond U+10FFFF
+      {"\xF0\x9F\x98\x80", "??"},                       // U+1F600: two units, neither in GBK
   };
   for (const auto& [bytes, expected] : cases) EXPECT_EQ(Decode(bytes, "utf-8"), expected) << bytes;
 }

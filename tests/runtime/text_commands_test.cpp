@@ -6,14 +6,14 @@
 #include "runtime/call_frame.h"
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
-#include "tests/runtime/gbk_text.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
-using rt_test::Gbk;
-using rt_test::kFullWidthSpace;
-using rt_test::kLetterTrail;
-using rt_test::kTildeTrail;
+using test::Gbk;
+using test::kFullWidthSpace;
+using test::kLetterTrail;
+using test::kTildeTrail;
 
 TEST(TextSlicing, MiddleStartsAtOneAndStartZeroIsEmpty) {
   std::string s = "abcdef";

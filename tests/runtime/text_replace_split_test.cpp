@@ -9,13 +9,13 @@
 #include "runtime/call_frame.h"
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
-#include "tests/runtime/gbk_text.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
-using rt_test::Gbk;
-using rt_test::kLetterTrail;
-using rt_test::kTildeTrail;
+using test::Gbk;
+using test::kLetterTrail;
+using test::kTildeTrail;
 
 // Members of a split result; null members read as "(null)".
 std::vector<std::string> Members(const rt::TextArray& array) {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/oleaut32.h"
+#include "oleaut32.h"
 #include "runtime/automation_owned.h"
 #include "runtime/blocks.h"
-#include "tests/runtime/gbk_text.h"
+#include "tests/support/gbk_literals.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ TEST(VariantCommands, ByteSetsRoundTripAsOneBasedByteArrays) {
 }
 
 TEST(VariantCommands, TextsGoThroughTheAnsiCodePage) {
-  std::string gbk = rt_test::Gbk("股票");
+  std::string gbk = test::Gbk("股票");
   Variant v;
   v.Set(ValueRecord::Text(gbk.c_str()));
   ASSERT_EQ(v.value().vt, VT_BSTR);

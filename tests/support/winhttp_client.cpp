@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/kernel32.h"
+#include "kernel32.h"
 
 namespace test {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/winhttp.h"
+#include "winhttp.h"
 
 namespace test {
 

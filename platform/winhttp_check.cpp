@@ -1,6 +1,0 @@
-#include "platform/winhttp.h"
-
-// Every system this layer runs on can carry HTTP.
-BOOL WinHttpCheckPlatform() {
-  return TRUE;
-}

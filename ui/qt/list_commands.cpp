@@ -1,0 +1,111 @@
+#include "ui/list_commands.h"
+
+#include <string>
+
+#include "runtime/blocks.h"
+#include "runtime/command_args.h"
+#include "ui/qt/list_view_unit.h"
+#include "ui/qt/window_registry.h"
+#include "ui/qt/window_thread.h"
+
+namespace ui {
+namespace {
+
+// On the window thread: the list named by the reference, or null when it
+// names a unit of another type.
+ListViewUnit* ListAt(const UnitRef& ref) {
+  return dynamic_cast<ListViewUnit*>(&LookUpCommandUnit(ref.window, ref.unit));
+}
+
+rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {
+  return value ? rt::ValueRecord::Int(*value) : rt::ValueRecord{};
+}
+
+rt::ValueRecord OptionalTextRecord(std::optional<rt::TextRef> text) {
+  return text ? rt::ValueRecord::Text(text->get()) : rt::ValueRecord{};
+}
+
+}  // namespace
+
+namespace cmd {
+
+void InsertRow(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  const int32_t row = RunOnWindowThread([&] {
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
+    if (!list) return -1;
+    // The list shows no images, check boxes or indents, and nothing reads item
+    // data back, so only the index and the text take part.
+    const int32_t index = rt::args::Int(args, arg_count, 1, -1);
+    return list->InsertRow(index, rt::args::Text(args, arg_count, 2));
+  });
+  rt::args::SetInt(result, row);
+}
+
+void SetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  // Nothing comes back, so a caller on another thread does not wait for the
+  // window thread: the write is posted with its own copy of the arguments and
+  // still lands before any later operation of the same caller.
+  const UnitRef list = UnitArg(args, arg_count, 0);
+  const int32_t row = rt::args::Int(args, arg_count, 1, 0);
+  const int32_t column = rt::args::Int(args, arg_count, 2, 0);
+  PostToWindowThread([list, row, column, text = std::string(rt::args::Text(args, arg_count, 3))] {
+    if (ListViewUnit* unit = ListAt(list)) unit->SetCellText(row, column, text);
+  });
+  (void)result;
+}
+
+void GetCellText(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  char* text = RunOnWindowThread([&]() -> char* {
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
+    if (!list) return nullptr;
+    return rt::NewText(list->CellText(rt::args::Int(args, arg_count, 1, -1),
+                                      rt::args::Int(args, arg_count, 2, 0)));
+  });
+  rt::args::SetPointer(result, text);
+}
+
+void GetRowCount(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {
+  const int32_t count = RunOnWindowThread([&] {
+    ListViewUnit* list = ListAt(UnitArg(args, arg_count, 0));
+    return list ? list->RowCount() : 0;
+  });
+  rt::args::SetInt(result, count);
+}
+
+}  // namespace cmd
+
+int32_t InsertRow(const UnitRef& list, std::optional<int32_t> index,
+                  std::optional<rt::TextRef> text, std::optional<int32_t> image,
+                  std::optional<int32_t> check_state, std::optional<int32_t> indent,
+                  std::optional<int32_t> item_data) {
+  rt::ValueRecord args[] = {list.Record(),
+                            OptionalIntRecord(index),
+                            OptionalTextRecord(text),
+                            OptionalIntRecord(image),
+                            OptionalIntRecord(check_state),
+                            OptionalIntRecord(indent),
+                            OptionalIntRecord(item_data)};
+  return static_cast<int32_t>(
+      rt::CallLibraryCommand(kListViewLibrary, cmd::InsertRow, args, 7).value);
+}
+
+void SetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column,
+                 std::optional<rt::TextRef> text) {
+  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column),
+                            OptionalTextRecord(text)};
+  rt::CallLibraryCommand(kListViewLibrary, cmd::SetCellText, args, 4);
+}
+
+rt::Text GetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column) {
+  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column)};
+  const uint64_t block = rt::CallLibraryCommand(kListViewLibrary, cmd::GetCellText, args, 3).value;
+  return rt::Text(reinterpret_cast<char*>(static_cast<uintptr_t>(block)));
+}
+
+int32_t GetRowCount(const UnitRef& list) {
+  rt::ValueRecord args[] = {list.Record()};
+  return static_cast<int32_t>(
+      rt::CallLibraryCommand(kListViewLibrary, cmd::GetRowCount, args, 1).value);
+}
+
+}  // namespace ui
