@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <string_view>
+#include <utility>
 
 #include "runtime/automation_owned.h"
+#include "runtime/blocks.h"
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
 
@@ -18,34 +20,50 @@ bool IsLocalCharset(std::string_view name) {
   return name == "gbk" || name == "gb2312";
 }
 
-// The body decoded from `charset` by the stream object; `text` stays as it is
-// when the object cannot be created.
-void DecodeThroughStream(rt::ByteSetRef body, const rt::Text& charset, rt::Text& text) {
+// The body decoded from `charset` by the stream object, or nothing when the
+// object cannot be created.
+std::optional<rt::Text> DecodeThroughStream(std::string_view bytes, rt::ByteSetRef body,
+                                            const rt::Text& charset) {
   rt::ComObject stream;
-  if (!stream.Create("Adodb.Stream")) return;
-  rt::Variant bytes;
-  bytes.Set(ValueRecord::ByteSet(body.get()));
+  if (!stream.Create("Adodb.Stream")) return std::nullopt;
+  rt::ByteSet own_body;
+  if (!body.get() && !bytes.empty()) {
+    own_body = rt::ByteSet::Copy(bytes.data(), bytes.size());
+    body = own_body;
+  }
+  rt::Variant variant;
+  variant.Set(ValueRecord::ByteSet(body.get()));
+  // The variant holds its own copy of the bytes now.
+  own_body.reset();
   // Results are not examined: whatever ReadText yields becomes the text.
   stream.WriteProperty("Type", {ValueRecord::Int(1)});
   stream.WriteProperty("Mode", {ValueRecord::Int(3)});
   stream.CallMethod("Open");
-  stream.CallMethod("Write", {bytes.RefArg()});
+  stream.CallMethod("Write", {variant.RefArg()});
   stream.WriteProperty("Position", {ValueRecord::Int(0)});
   stream.WriteProperty("Type", {ValueRecord::Int(2)});
   stream.WriteProperty("Charset", {ValueRecord::Text(charset.get())});
-  text = stream.CallTextMethod("ReadText");
+  rt::Text text = stream.CallTextMethod("ReadText");
   stream.CallMethod("Close");
   stream.Clear();
-  bytes.Clear();
+  variant.Clear();
+  return text;
 }
 
-// The first bytes of the text that the charset declaration must lie within:
-// what TextLeft would cut from the text, taken from the body itself so that a
-// large body is not measured end to end for it.
-rt::Text Head(rt::ByteSetRef body) {
-  std::string_view bytes(reinterpret_cast<const char*>(rt::ByteSetBytes(body.get())),
-                         std::min<size_t>(static_cast<size_t>(body.size()), kCharsetWindow));
+// The first bytes of the body that the charset declaration must lie within,
+// up to the first NUL, as text: what TextLeft would cut from the body's text,
+// taken from the body itself so that a large body is not measured end to end
+// for it.
+rt::Text Head(std::string_view bytes) {
+  bytes = bytes.substr(0, kCharsetWindow);
   return rt::Text::Copy(bytes.substr(0, bytes.find('\0')));
+}
+
+// The body's bytes and a NUL as a text, which ends at the first NUL byte
+// without a search for it (null when that leaves nothing).
+rt::Text LocalText(std::string_view bytes) {
+  if (bytes.empty() || bytes.front() == '\0') return {};
+  return rt::Text(rt::NewTextBlock(bytes));
 }
 
 // Whether `head` holds "<meta" in any letter case. Every match of the
@@ -65,9 +83,17 @@ bool MentionsMeta(std::string_view head) {
 }  // namespace
 
 rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex) {
-  rt::Text text = rt::ConvertToText(ValueRecord::ByteSet(body.get()));
+  std::string_view bytes(reinterpret_cast<const char*>(rt::ByteSetBytes(body.get())),
+                         static_cast<size_t>(body.size()));
+  std::optional<rt::Text> decoded = DecodeDeclaredCharset(bytes, body, regex);
+  return decoded ? std::move(*decoded) : LocalText(bytes);
+}
+
+std::optional<rt::Text> DecodeDeclaredCharset(std::string_view bytes, rt::ByteSetRef body,
+                                              regex::Regex& regex) {
+  std::optional<rt::Text> decoded;
   rt::CallPlatformFunction<rt::kCoInitialize>(nullptr);
-  rt::Text head = Head(body);
+  rt::Text head = Head(bytes);
   if (!MentionsMeta(head.view())) {
     // The search would find nothing; skipping its automation round trips
     // leaves the same text and the same pump as a search that ran.
@@ -75,11 +101,11 @@ rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex) {
   } else if (regex.Search(kCharsetPattern, head)) {
     rt::Text charset = regex.SubMatchText(1, 1);
     if (!charset.empty() && !IsLocalCharset(charset.view()))
-      DecodeThroughStream(body, charset, text);
+      decoded = DecodeThroughStream(bytes, body, charset);
     rt::ProcessPendingEvents();
   }
   rt::CallPlatformFunction<rt::kCoUninitialize>();
-  return text;
+  return decoded;
 }
 
 }  // namespace http

@@ -2,6 +2,9 @@
 // again by the charset its HTML declares when that is not the local one.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include "regex/regex_object.h"
 #include "runtime/owned.h"
 
@@ -17,5 +20,14 @@ inline constexpr int32_t kCharsetWindow = 1024;
 // body decoded from that charset through the "Adodb.Stream" object (empty
 // when the stream cannot decode it). `regex` is the request's own instance.
 rt::Text DecodeResponseText(rt::ByteSetRef body, regex::Regex& regex);
+
+// The same decision for a body held in another form: the text the stream
+// made of it when its first 1024 bytes declare a foreign charset, or nothing
+// when the body is to be taken as local text as it is (no declaration, a
+// local charset, or no stream object). `bytes` are the body's bytes, `body`
+// its byte set when the caller has one, else null: a byte set for the stream
+// is then made only when the stream runs.
+std::optional<rt::Text> DecodeDeclaredCharset(std::string_view bytes, rt::ByteSetRef body,
+                                              regex::Regex& regex);
 
 }  // namespace http

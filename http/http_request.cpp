@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
+#include <utility>
 
 #include "http/decode_response_text.h"
 #include "http/request_headers.h"
@@ -276,8 +278,12 @@ rt::Text RequestCall::Answer(ResponseBody& received, const rt::ByteSet& raw_head
   response_headers_ = std::move(fields.response_headers);
   new_cookies_ = std::move(fields.new_cookies);
   location_ = std::move(fields.location);
-  body_ = received.Take();
-  return DecodeResponseText(body_, regex_);
+  // The byte set is a second block holding the whole body, so it is made
+  // only for a caller that asked for it; the text then takes the received
+  // block itself unless the page is decoded from another charset.
+  if (args_.body) body_ = received.CopyToByteSet();
+  std::optional<rt::Text> decoded = DecodeDeclaredCharset(received.bytes(), body_, regex_);
+  return decoded ? std::move(*decoded) : received.TakeText();
 }
 
 }  // namespace

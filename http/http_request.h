@@ -35,7 +35,7 @@ struct HttpRequestArgs {
   int32_t timeout_seconds = 0;   // 0 or less: 30 seconds
   rt::Text* location = nullptr;  // unchanged when the answer has no Location line
   rt::Text* status = nullptr;    // "200 OK", or a failure message 700 to 713
-  rt::ByteSet* body = nullptr;   // the raw body
+  rt::ByteSet* body = nullptr;   // the raw body, copied out only for a caller that gives it
 };
 
 // Re-entrant and callable from any thread: every call has its own session.

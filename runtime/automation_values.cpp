@@ -251,23 +251,38 @@ BSTR TextToString(const char* text) {
 }
 
 char* StringToText(BSTR text) {
-  UINT length = SysStringLen(text);
-  // The text ends at the string's first NUL.
-  const OLECHAR* end = std::char_traits<char16_t>::find(text, length, u'\0');
-  int units = static_cast<int>(end ? end - text : length);
+  UINT units = SysStringLen(text);
   if (units == 0) return nullptr;
-  if (IsAscii(text, static_cast<size_t>(units))) {
+  // The whole string is converted and a NUL put after it, so the text ends
+  // at the string's first NUL without a search for it.
+  if (IsAscii(text, units)) {
+    // ASCII is the same in the ANSI code page and in UTF-16: no converter needed.
+    if (text[0] == u'\0') return nullptr;
     auto* block = static_cast<char*>(RtAllocSize(static_cast<size_t>(units) + 1));
     std::copy(text, text + units, block);
     block[units] = '\0';
     return block;
   }
-  int bytes = WideCharToMultiByte(CP_ACP, 0, text, units, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return nullptr;
-  auto* block = static_cast<char*>(RtAllocSize(static_cast<size_t>(bytes) + 1));
-  WideCharToMultiByte(CP_ACP, 0, text, units, block, bytes, nullptr, nullptr);
+  // A unit gives at most two bytes in the ANSI code page, so one conversion
+  // into a block of that size needs no size query; the block is cut back
+  // afterwards. Only a string whose bound would not fit in a block asks for
+  // its size first.
+  size_t capacity = 2 * static_cast<size_t>(units);
+  if (capacity >= kMaxBlockSize) {
+    int needed =
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return nullptr;
+    capacity = static_cast<size_t>(needed);
+  }
+  auto* block = static_cast<char*>(RtAllocSize(capacity + 1));
+  int bytes = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(units), block,
+                                  static_cast<int>(capacity), nullptr, nullptr);
+  if (bytes <= 0 || block[0] == '\0') {
+    RtFree(block);
+    return nullptr;
+  }
   block[bytes] = '\0';
-  return block;
+  return static_cast<char*>(RtReallocSize(block, static_cast<size_t>(bytes) + 1));
 }
 
 bool ScalarToVariant(const ValueRecord& value, VARIANT* out) {

@@ -52,7 +52,7 @@ enum PlatformFunction : int {
   kCoInitialize = 16,
   kCoUninitialize = 17,
   kMultiByteToWideChar = 18,
-  kWideCharToMultiByteSize = 19,  // the size query of WideToAnsi
+  kWideCharToMultiByteSize = 19,  // for size queries; WideToAnsi sizes its block from the input
   kWideCharToMultiByte = 20,
 };
 

@@ -3,35 +3,58 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 #include "runtime/blocks.h"
 #include "runtime/command_args.h"
 #include "runtime/core_commands.h"
+#include "runtime/heap.h"
 #include "runtime/text_walk.h"
 
 namespace rt::cmd {
 namespace {
 
-// The member texts are collected first; the array block is made once their
-// count is known.
+// The array block is built in place: it grows by half again whenever it is
+// full, members are written straight into it, and the header is written and
+// the spare room given back once the count is known.
 class TextArrayBuilder {
  public:
   TextArrayBuilder() = default;
   TextArrayBuilder(const TextArrayBuilder&) = delete;
   TextArrayBuilder& operator=(const TextArrayBuilder&) = delete;
+  ~TextArrayBuilder() {
+    for (size_t i = 0; i < count_; ++i) RtFree(TextMember(Member(i)));
+    RtFree(block_);
+  }
 
-  void Add(std::string_view piece) { members_.push_back(NewText(piece)); }
+  void Add(std::string_view piece) {
+    if (count_ == capacity_) Grow();
+    SetTextMember(Member(count_), NewText(piece));
+    ++count_;
+  }
+  // The finished array; the builder is empty afterwards.
   void* Finish() {
-    void* block = NewArray(static_cast<int32_t>(members_.size()), sizeof(char*));
-    if (!members_.empty()) {
-      std::memcpy(ArrayCount(block).members, members_.data(), members_.size() * sizeof(char*));
-    }
+    void* block = RtReallocSize(block_, kHeaderSize + count_ * sizeof(char*));
+    const int32_t header[2] = {1, static_cast<int32_t>(count_)};
+    std::memcpy(block, header, sizeof header);
+    block_ = nullptr;
+    count_ = capacity_ = 0;
     return block;
   }
 
  private:
-  std::vector<char*> members_;
+  static constexpr size_t kHeaderSize = 8;  // dimension count and member count
+  static constexpr size_t kFirstCapacity = 16;
+
+  unsigned char* Member(size_t index) const { return block_ + kHeaderSize + index * sizeof(char*); }
+  void Grow() {
+    capacity_ = std::max(kFirstCapacity, capacity_ + capacity_ / 2);
+    block_ =
+        static_cast<unsigned char*>(RtReallocSize(block_, kHeaderSize + capacity_ * sizeof(char*)));
+  }
+
+  unsigned char* block_ = nullptr;
+  size_t count_ = 0;
+  size_t capacity_ = 0;
 };
 
 }  // namespace

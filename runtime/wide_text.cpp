@@ -1,6 +1,7 @@
 #include "runtime/wide_text.h"
 
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "runtime/blocks.h"
@@ -12,26 +13,44 @@ namespace rt {
 namespace {
 
 constexpr UINT kGbk = 936;
+constexpr size_t kByteSetHeader = 8;  // the dimension count and the byte count
+
+// Writes the header of a byte set of `count` bytes into `block` and gives
+// back the room beyond them.
+void* FinishByteSet(uint8_t* block, int32_t count) {
+  const int32_t header[2] = {1, count};
+  std::memcpy(block, header, sizeof header);
+  return rt::RtReallocSize(block, kByteSetHeader + static_cast<size_t>(count));
+}
 
 }  // namespace
 
 rt::ByteSet AnsiToWide(rt::TextRef text, bool drop_terminator) {
-  if (text.view().empty()) return {};
-  int units = rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
-                                                                 nullptr, 0);
-  if (units <= 0) return {};
-  // Sized in size_t: doubling a count near 2^30 must not wrap to no block at all.
-  rt::ByteSet wide(rt::NewZeroByteSet(2 * static_cast<size_t>(units)));
-  rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, text.get(), -1,
-                                                     reinterpret_cast<LPWSTR>(wide.data()), units);
-  if (drop_terminator) {
-    // The block is ours: shortening its count word keeps the first 2n - 2
-    // bytes without copying; a lone terminator leaves nothing, which is null.
-    int32_t kept = 2 * units - 2;
-    if (kept == 0) return {};
-    std::memcpy(static_cast<char*>(wide.get()) + 4, &kept, sizeof kept);
+  std::string_view bytes = text.view();
+  if (bytes.empty()) return {};
+  // Every GBK byte gives at most one UTF-16 unit, so the text's length with
+  // its terminator bounds the result: one conversion into a block of that
+  // size, cut back to what it wrote, with no size query and no zero-fill.
+  // Only a text whose bound would not fit in a block asks for its size first.
+  const int length = static_cast<int>(bytes.size() + 1);
+  int capacity = length;
+  if (kByteSetHeader + 2 * static_cast<size_t>(capacity) > rt::kMaxBlockSize) {
+    capacity = rt::CallPlatformFunction<rt::kMultiByteToWideChar>(kGbk, DWORD{0}, bytes.data(),
+                                                                  length, nullptr, 0);
+    if (capacity <= 0) return {};
   }
-  return wide;
+  auto* block =
+      static_cast<uint8_t*>(rt::RtAllocSize(kByteSetHeader + 2 * static_cast<size_t>(capacity)));
+  int units = rt::CallPlatformFunction<rt::kMultiByteToWideChar>(
+      kGbk, DWORD{0}, bytes.data(), length, reinterpret_cast<LPWSTR>(block + kByteSetHeader),
+      capacity);
+  // The terminator is converted too; without it only the first n - 1 units stay.
+  int32_t kept = units <= 0 ? 0 : 2 * (units - (drop_terminator ? 1 : 0));
+  if (kept == 0) {
+    rt::RtFree(block);
+    return {};
+  }
+  return rt::ByteSet(FinishByteSet(block, kept));
 }
 
 rt::Text WideToAnsi(rt::ByteSetRef wide) {
@@ -44,20 +63,20 @@ rt::Text WideToAnsi(rt::ByteSetRef wide) {
     std::memcpy(aligned.data(), data, aligned.size() * sizeof(char16_t));
     data = aligned.data();
   }
-  int bytes = rt::CallPlatformFunction<rt::kWideCharToMultiByteSize>(
-      kGbk, WC_COMPOSITECHECK, data, units, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return {};
-  // A zero-filled buffer with room for a final NUL: the text then ends at the
-  // first NUL the conversion produced, or after all of it.
-  auto* block = static_cast<char*>(rt::RtAllocSize(static_cast<size_t>(bytes) + 1));
-  std::memset(block, 0, static_cast<size_t>(bytes) + 1);
-  rt::CallPlatformFunction<rt::kWideCharToMultiByte>(kGbk, WC_COMPOSITECHECK, data, units, block,
-                                                     bytes, nullptr, nullptr);
-  if (block[0] == '\0') {
+  // A unit gives at most two bytes of GBK (composing marks only shortens the
+  // text), so one conversion into a block of that size, plus the NUL, needs
+  // no size query and no zero-fill.
+  size_t capacity = 2 * static_cast<size_t>(units);
+  auto* block = static_cast<char*>(rt::RtAllocSize(capacity + 1));
+  int bytes = rt::CallPlatformFunction<rt::kWideCharToMultiByte>(
+      kGbk, WC_COMPOSITECHECK, data, units, block, static_cast<int>(capacity), nullptr, nullptr);
+  // The text ends at the first NUL the conversion produced, or after all of it.
+  if (bytes <= 0 || block[0] == '\0') {
     rt::RtFree(block);
     return {};
   }
-  return rt::Text(block);
+  block[bytes] = '\0';
+  return rt::Text(static_cast<char*>(rt::RtReallocSize(block, static_cast<size_t>(bytes) + 1)));
 }
 
 const char16_t* WideChars(const rt::ByteSet& wide) {
