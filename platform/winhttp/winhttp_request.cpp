@@ -127,6 +127,7 @@ BOOL WinHttpSendRequest(HINTERNET request, LPCWSTR headers, DWORD headers_length
   settings.follow_redirects = !(r.disabled & WINHTTP_DISABLE_REDIRECTS);
   settings.cookies = r.disabled & WINHTTP_DISABLE_COOKIES ? nullptr : &connection.session->cookies;
   settings.keep_alive_header = !(r.disabled & WINHTTP_DISABLE_KEEP_ALIVE);
+  settings.reuse_connection = settings.keep_alive_header;
   settings.user_agent = session.agent;
   settings.proxies = session.proxies;
   if (!(r.disabled & WINHTTP_DISABLE_AUTHENTICATION)) {

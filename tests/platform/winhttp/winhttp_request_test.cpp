@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "kernel32.h"
 #include "net_test_seams.h"
@@ -367,6 +369,88 @@ TEST_F(WinHttpRequestTest, AnEarlyAnswerLetsTheCallerFreeTheBodyAtOnce) {
   DWORD available = 1;
   EXPECT_TRUE(WinHttpQueryDataAvailable(request.get(), &available));  // sends the rest
   EXPECT_EQ(available, 0u);
+}
+
+// Which connection each request came on, numbered in order of first use.
+std::vector<int> ConnectionOrder(const std::vector<test::ReceivedRequest>& requests) {
+  std::vector<int> ports, order;
+  for (const test::ReceivedRequest& request : requests) {
+    auto seen = std::find(ports.begin(), ports.end(), request.client_port);
+    if (seen == ports.end()) seen = ports.insert(ports.end(), request.client_port);
+    order.push_back(static_cast<int>(seen - ports.begin()));
+  }
+  return order;
+}
+
+TEST_F(WinHttpRequestTest, LaterSessionsReuseAnIdleConnectionButNotItsCookies) {
+  HttpTestServer server;
+  server.Reply("/set", "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 2\r\n\r\nok");
+  server.Reply("/", kOk);
+  for (const char* target : {"/set", "/", "/"}) {
+    auto result = RunWinHttp(Call(server.Url(target)));  // a session of its own each
+    ASSERT_EQ(result.failed_at, "") << result.error;
+  }
+  auto requests = server.Requests();
+  EXPECT_EQ(ConnectionOrder(requests), std::vector<int>({0, 0, 0}));
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[1].HeaderCount("Cookie") + requests[2].HeaderCount("Cookie"), 0);
+}
+
+TEST_F(WinHttpRequestTest, KeepAliveOffAConnectionCloseOrALongIdleEndsAConnection) {
+  struct Step {
+    const char* target;
+    DWORD disable = 0;
+    int idle_ms = 0;  // waited before the request
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<int> connections;
+  } cases[] = {
+      {"keep-alive off", {{"/", WINHTTP_DISABLE_KEEP_ALIVE}, {"/"}}, {0, 1}},
+      // The request without keep-alive does not take the idle connection,
+      // and leaves it for the next one.
+      {"keep-alive off between", {{"/"}, {"/", WINHTTP_DISABLE_KEEP_ALIVE}, {"/"}}, {0, 1, 0}},
+      {"the answer closes", {{"/close"}, {"/"}}, {0, 1}},
+      {"idle too long", {{"/"}, {"/", 0, 400}}, {0, 1}},
+  };
+  platform::SetIdleConnectionAgeForTests(std::chrono::milliseconds(200));
+  for (const Case& c : cases) {
+    HttpTestServer server;
+    server.Reply("/", kOk);
+    server.Reply("/close", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok");
+    for (const Step& step : c.steps) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(step.idle_ms));
+      WinHttpCall call = Call(server.Url(step.target));
+      call.disable = step.disable;
+      auto result = RunWinHttp(call);
+      ASSERT_EQ(result.failed_at, "") << c.name << " " << result.error;
+    }
+    EXPECT_EQ(ConnectionOrder(server.Requests()), c.connections) << c.name;
+  }
+  platform::SetIdleConnectionAgeForTests(std::chrono::milliseconds(0));
+}
+
+TEST_F(WinHttpRequestTest, AConnectionTheServerClosedWhileIdleIsReplacedUnseen) {
+  using S = RawSocketServer;
+  // Closed right after the answer, or only once the next request arrives on
+  // it, too late for any check before sending: either way the request goes
+  // out again on a new connection, its body with it.
+  for (const S::Script& script :
+       {S::Script{S::Send(kOk)}, S::Script{S::Send(kOk), S::AwaitMore()}}) {
+    S server(script);
+    ASSERT_EQ(RunWinHttp(Call(server.Url("/first"))).failed_at, "");
+    WinHttpCall post = Call(server.Url("/second"));
+    post.verb = u"POST";
+    post.body = "payload";
+    auto result = RunWinHttp(post);
+    ASSERT_EQ(result.failed_at, "") << result.error;
+    EXPECT_EQ(result.body, "ok");
+    auto requests = server.Requests();  // the first request of each connection
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_THAT(requests[1], StartsWith("POST /second HTTP/1.1\r\n"));
+    EXPECT_THAT(requests[1], testing::EndsWith("\r\n\r\npayload"));
+  }
 }
 
 TEST_F(WinHttpRequestTest, HandlesCloseInAnyOrderAndCheckTheirKind) {
