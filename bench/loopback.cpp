@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+#include "net_test_seams.h"
+
 namespace bench {
 namespace {
 
@@ -25,6 +27,30 @@ std::string CurlGet(const std::string& url, size_t reserve) {
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_perform(curl);
   curl_easy_cleanup(curl);
+  return body;
+}
+
+CurlKeptAlive::CurlKeptAlive(const std::vector<std::string>& header_lines)
+    : curl_(curl_easy_init()), header_list_(nullptr) {
+  curl_slist* list = nullptr;
+  for (const std::string& line : header_lines) list = curl_slist_append(list, line.c_str());
+  header_list_ = list;
+  curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, list);
+  curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, Append);
+  curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+}
+
+CurlKeptAlive::~CurlKeptAlive() {
+  curl_easy_cleanup(curl_);
+  curl_slist_free_all(static_cast<curl_slist*>(header_list_));
+}
+
+std::string CurlKeptAlive::Get(const std::string& url, size_t reserve) {
+  std::string body;
+  body.reserve(reserve);
+  curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &body);
+  curl_easy_perform(curl_);
   return body;
 }
 
@@ -49,6 +75,8 @@ LoopbackServer::LoopbackServer(std::map<std::string, Answer> answers)
 }
 
 LoopbackServer::~LoopbackServer() {
+  // The server's threads wait for kept connections to close before it stops.
+  platform::CloseIdleConnectionsForTests();
   server_.stop();
   thread_.join();
 }
