@@ -5,12 +5,17 @@
 // Callers ask for the needed size first and then convert the same input. The
 // size query therefore converts into a per-thread cache and remembers the
 // input (address, length and a copy of its units); a conversion of identical
-// input copies the cached result instead of converting a second time. Any
-// difference, or any other call in between, converts afresh.
+// input copies the cached result instead of converting a second time; input
+// that differs in any way is converted afresh.
+//
+// Text that is all ASCII (headers, addresses, numbers) is the same
+// units in both code pages and in UTF-16: it is widened or narrowed directly,
+// without a converter and without the cache.
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -112,6 +117,47 @@ Converter* ConverterFor(UINT code_page) {
 int Fail(DWORD error) {
   SetLastError(error);
   return 0;
+}
+
+// Whether every unit is below 0x80, eight bytes at a time.
+bool IsAscii(const char* text, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    if (word & 0x8080808080808080u) return false;
+  }
+  for (; i < length; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool IsAscii(const char16_t* text, size_t length) {
+  size_t i = 0;
+  for (; i + 4 <= length; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    if (word & 0xFF80FF80FF80FF80u) return false;
+  }
+  for (; i < length; ++i) {
+    if (text[i] >= 0x80) return false;
+  }
+  return true;
+}
+
+// The size, or the conversion of ASCII text unit for unit.
+template <class In, class Out>
+int CopyAscii(const In* in, size_t length, Out* out, int capacity) {
+  if (capacity == 0) return static_cast<int>(length);
+  if (length > static_cast<size_t>(capacity)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  for (size_t i = 0; i < length; ++i) out[i] = static_cast<Out>(static_cast<uint16_t>(in[i]));
+  return static_cast<int>(length);
+}
+
+// Code pages served here; CP_ACP is 936.
+bool IsServed(UINT code_page) {
+  return code_page == CP_ACP || code_page == CP_GBK || code_page == CP_UTF8;
 }
 
 constexpr int32_t kDoesNotFit = -1;
@@ -231,12 +277,14 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count
                         int wide_count) {
   if (!text || byte_count == 0 || byte_count < -1 || wide_count < 0 || (wide_count > 0 && !wide))
     return Fail(ERROR_INVALID_PARAMETER);
+  if (!IsServed(code_page)) return Fail(ERROR_INVALID_PARAMETER);
+  // With -1 the terminator is converted and counted too.
+  size_t length = byte_count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(byte_count);
+  if (IsAscii(text, length)) return CopyAscii(text, length, wide, wide_count);
   Converter* converter = ConverterFor(code_page);
   if (!converter) return Fail(ERROR_INVALID_PARAMETER);
   UConverter* handle = converter->handle.get();
   const bool strict = flags & MB_ERR_INVALID_CHARS;
-  // With -1 the terminator is converted and counted too.
-  size_t length = byte_count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(byte_count);
   SizeQueryCache<char, char16_t>::Call call{code_page, flags, '?', text, length};
 
   if (wide_count == 0) {
@@ -265,14 +313,21 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_coun
                         int byte_count, LPCSTR default_char, LPBOOL used_default_char) {
   if (!wide || wide_count == 0 || wide_count < -1 || byte_count < 0 || (byte_count > 0 && !text))
     return Fail(ERROR_INVALID_PARAMETER);
-  Converter* converter = ConverterFor(code_page);
-  if (!converter) return Fail(ERROR_INVALID_PARAMETER);
+  if (!IsServed(code_page)) return Fail(ERROR_INVALID_PARAMETER);
   // UTF-8 has no default character to substitute or report.
-  if (converter->substitution.utf8 && (default_char || used_default_char))
+  if (code_page == CP_UTF8 && (default_char || used_default_char))
     return Fail(ERROR_INVALID_PARAMETER);
-  UConverter* handle = converter->handle.get();
   size_t length = wide_count == -1 ? std::char_traits<char16_t>::length(wide) + 1
                                    : static_cast<size_t>(wide_count);
+  // ASCII needs no default character and has no marks to compose.
+  if (IsAscii(wide, length)) {
+    int count = CopyAscii(wide, length, text, byte_count);
+    if (count > 0 && used_default_char) *used_default_char = FALSE;
+    return count;
+  }
+  Converter* converter = ConverterFor(code_page);
+  if (!converter) return Fail(ERROR_INVALID_PARAMETER);
+  UConverter* handle = converter->handle.get();
   char substitute = default_char ? *default_char : '?';
   SizeQueryCache<char16_t, char>::Call call{code_page, flags, substitute, wide, length};
 
