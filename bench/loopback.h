@@ -34,10 +34,11 @@ class CurlKeptAlive {
   void* header_list_;  // curl_slist*
 };
 
-// Sets libcurl up once and fixes the allocator's thresholds for both sides
-// of a comparison: otherwise whichever side pushes the heap top past glibc's
-// trim threshold pays page faults on every call, and the ratio measures heap
-// layout instead of code.
+// Sets libcurl up once, keeps the process on one CPU and fixes the
+// allocator's thresholds for both sides of a comparison: otherwise whichever
+// side pushes the heap top past glibc's trim threshold pays page faults on
+// every call, and the ratio measures heap layout instead of code. Call it
+// before any thread starts.
 void PrepareNetworkTiming();
 
 // Serves each path's fixed body on 127.0.0.1, any free port.
