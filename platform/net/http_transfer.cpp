@@ -154,9 +154,12 @@ void Transfer::Begin(const HopRequest& hop) {
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
                    hop.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
-  // An empty proxy text also keeps libcurl from taking one from the environment.
+  // An empty proxy text also keeps libcurl from taking one from the
+  // environment, and an empty exception list keeps the environment's from
+  // sending around the proxy the caller named; bypassing is the proxy list's.
   std::string proxy = hop.proxy.empty() ? "" : "http://" + hop.proxy;
   curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.c_str());
+  curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");
   curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, hop.connect_timeout_ms);
   if (hop.reuse_connection) {
@@ -182,11 +185,16 @@ void Transfer::Begin(const HopRequest& hop) {
     curl_easy_setopt(easy_, CURLOPT_PROXYPASSWORD, hop.proxy_credentials->password.c_str());
   }
 
-  // The caller's lines in order, then libcurl's defaults switched off. A line
-  // with an empty value is written "Name;", libcurl's spelling for "send it
-  // empty". The lines go into one text, each closed by a NUL, sized first so
-  // that the list can point into it while it is written.
+  bool head_only = hop.method == "HEAD";
+  bool sends_body = !head_only && (body_size_ > 0 || hop.content_length);
+
+  // The caller's lines in order, then libcurl's defaults switched off: its
+  // Accept on every request, its Expect and Content-Type where a body goes
+  // out. A line with an empty value is written "Name;", libcurl's spelling for
+  // "send it empty". The lines go into one text, each closed by a NUL, sized
+  // first so that the list can point into it while it is written.
   std::string_view defaults[] = {"Accept", "Expect", "Content-Type"};
+  const size_t default_count = sends_body ? std::size(defaults) : 1;
   bool given[std::size(defaults)] = {};
   size_t text_size = 0;
   for (const HeaderField& field : hop.headers) {
@@ -195,11 +203,11 @@ void Transfer::Begin(const HopRequest& hop) {
       given[i] = given[i] || SameHeaderName(field.name, defaults[i]);
     }
   }
-  for (size_t i = 0; i < std::size(defaults); ++i) text_size += defaults[i].size() + 2;
+  for (size_t i = 0; i < default_count; ++i) text_size += defaults[i].size() + 2;
   header_text_.clear();
   header_text_.reserve(text_size);
   header_list_.clear();
-  header_list_.reserve(hop.headers.size() + std::size(defaults));
+  header_list_.reserve(hop.headers.size() + default_count);
   auto add_line = [this](std::string_view name, std::string_view separator,
                          std::string_view value) {
     if (!header_list_.empty()) header_list_.back().next = &header_list_.back() + 1;
@@ -212,13 +220,11 @@ void Transfer::Begin(const HopRequest& hop) {
   for (const HeaderField& field : hop.headers) {
     add_line(field.name, field.value.empty() ? ";" : ": ", field.value);
   }
-  for (size_t i = 0; i < std::size(defaults); ++i) {
+  for (size_t i = 0; i < default_count; ++i) {
     if (!given[i]) add_line(defaults[i], ":", "");
   }
   curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, header_list_.empty() ? nullptr : header_list_.data());
 
-  bool head_only = hop.method == "HEAD";
-  bool sends_body = !head_only && (body_size_ > 0 || hop.content_length);
   if (head_only) {
     curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
   } else if (sends_body) {

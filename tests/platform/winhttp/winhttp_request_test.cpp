@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "blocking_wait.h"
 #include "kernel32.h"
 #include "net_test_seams.h"
 #include "tests/support/http_test_server.h"
@@ -229,6 +232,15 @@ TEST_F(WinHttpRequestTest, BasicCredentialsAndANamedProxy) {
   ASSERT_EQ(proxy.Requests().size(), 1u);
   EXPECT_THAT(proxy.Requests()[0], StartsWith("GET http://quotes.test/q?x HTTP/1.1\r\n"));
   EXPECT_THAT(proxy.Requests()[0], HasSubstr("\r\nProxy-Authorization: Basic cDp3\r\n"));
+  // Exceptions in the environment do not send a request around the proxy.
+  setenv("no_proxy", "*", 1);
+  call = Call(server.Url("/around"));
+  call.proxy = test::Wide("127.0.0.1:" + std::to_string(proxy.port()));
+  auto around = RunWinHttp(call);
+  unsetenv("no_proxy");
+  ASSERT_EQ(around.failed_at, "");
+  ASSERT_EQ(proxy.Requests().size(), 2u);
+  EXPECT_THAT(proxy.Requests()[1], StartsWith("GET " + server.Url("/around") + " HTTP/1.1\r\n"));
 
   test::TestCertificate certificate;
   platform::SetExtraCaBundleForTests(certificate.pem_path());
@@ -237,7 +249,7 @@ TEST_F(WinHttpRequestTest, BasicCredentialsAndANamedProxy) {
   call = Call(secure.Url("/"));
   call.proxy = test::Wide("http=127.0.0.1:" + std::to_string(proxy.port()));
   ASSERT_EQ(RunWinHttp(call).failed_at, "");
-  EXPECT_EQ(proxy.Requests().size(), 1u);
+  EXPECT_EQ(proxy.Requests().size(), 2u);
 }
 
 TEST_F(WinHttpRequestTest, ReachingTheServerFailsAtSend) {
@@ -451,6 +463,36 @@ TEST_F(WinHttpRequestTest, AConnectionTheServerClosedWhileIdleIsReplacedUnseen) 
     EXPECT_THAT(requests[1], StartsWith("POST /second HTTP/1.1\r\n"));
     EXPECT_THAT(requests[1], testing::EndsWith("\r\n\r\npayload"));
   }
+}
+
+// A request the blocked wait's hook makes on the waiting thread, as a window
+// thread's nested handler does, and its result.
+std::string nested_url;
+std::optional<test::WinHttpResult> nested_result;
+
+void NestedRequest() {
+  if (nested_result) return;
+  nested_result.emplace();  // once, even if its own wait runs the hook
+  WinHttpCall call;
+  call.url = nested_url;
+  nested_result = RunWinHttp(call);
+}
+
+TEST_F(WinHttpRequestTest, ARequestNestedInAnotherOnesWaitRunsOnHandlesOfItsOwn) {
+  HttpTestServer server;
+  server.Reply("/inner", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\ninner");
+  RawSocketServer slow({RawSocketServer::Pause(300), RawSocketServer::Send(kOk)});
+  ASSERT_EQ(RunWinHttp(Call(slow.Url("/warm"))).failed_at, "");  // leaves handles idle
+  nested_url = server.Url("/inner");
+  nested_result.reset();
+  platform::SetBlockingWaitHook(&NestedRequest);
+  auto outer = RunWinHttp(Call(slow.Url("/outer")));
+  platform::SetBlockingWaitHook(nullptr);
+  ASSERT_TRUE(nested_result.has_value());
+  EXPECT_EQ(nested_result->failed_at, "") << nested_result->error;
+  EXPECT_EQ(nested_result->body, "inner");
+  EXPECT_EQ(outer.failed_at, "") << outer.error;
+  EXPECT_EQ(outer.body, "ok");
 }
 
 TEST_F(WinHttpRequestTest, HandlesCloseInAnyOrderAndCheckTheirKind) {
