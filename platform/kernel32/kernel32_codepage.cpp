@@ -15,6 +15,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -236,6 +237,27 @@ class SizeQueryCache {
            call.length == call_.length &&
            std::memcmp(input_.get(), call.source, call.length * sizeof(In)) == 0;
   }
+  // The same for a NUL-terminated input whose length is not known yet: it is
+  // found in the pass that compares, a block at a time, instead of measuring
+  // the text first. strnlen stops at the text's own NUL, so a shorter text is
+  // never read past its end.
+  bool MatchesTerminated(const Call& call) const {
+    if (!valid_ || call.code_page != call_.code_page || call.flags != call_.flags ||
+        call.default_char != call_.default_char || call.source != call_.source) {
+      return false;
+    }
+    constexpr size_t kBlock = 4096;
+    for (size_t offset = 0; offset < call_.length; offset += kBlock) {
+      size_t block = std::min(kBlock, call_.length - offset);
+      size_t run = strnlen(call.source + offset, block);
+      // The cached copy ends in its only NUL: equal bytes up to and with a
+      // NUL mean the same text, terminator in the same place.
+      size_t compared = std::min(block, run + 1);
+      if (std::memcmp(call.source + offset, input_.get() + offset, compared) != 0) return false;
+      if (run < block) return true;
+    }
+    return false;
+  }
   const Out* output() const { return output_.get(); }
   size_t output_length() const { return output_length_; }
   bool flag() const { return flag_; }
@@ -271,6 +293,17 @@ int Finish(int32_t count) {
   return count;
 }
 
+// Hands out the size query's cached result to the conversion that matches it.
+template <class In, class Out>
+int CopyCached(SizeQueryCache<In, Out>& cache, Out* out, int capacity, LPBOOL used_default_char) {
+  size_t count = cache.output_length();
+  if (count > static_cast<size_t>(capacity)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(out, cache.output(), count * sizeof(Out));
+  if (used_default_char) *used_default_char = cache.flag();
+  cache.Consume();
+  return static_cast<int>(count);
+}
+
 }  // namespace
 
 int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count, LPWSTR wide,
@@ -278,6 +311,12 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count
   if (!text || byte_count == 0 || byte_count < -1 || wide_count < 0 || (wide_count > 0 && !wide))
     return Fail(ERROR_INVALID_PARAMETER);
   if (!IsServed(code_page)) return Fail(ERROR_INVALID_PARAMETER);
+  // The conversion after a size query of the same NUL-terminated text takes
+  // the cached result without measuring the text again.
+  if (byte_count == -1 && wide_count > 0 &&
+      to_wide_cache.MatchesTerminated({code_page, flags, '?', text, 0})) {
+    return CopyCached(to_wide_cache, wide, wide_count, nullptr);
+  }
   // With -1 the terminator is converted and counted too.
   size_t length = byte_count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(byte_count);
   if (IsAscii(text, length)) return CopyAscii(text, length, wide, wide_count);
@@ -296,13 +335,7 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count
     to_wide_cache.Remember(call, static_cast<size_t>(count), false);
     return count;
   }
-  if (to_wide_cache.Matches(call)) {
-    size_t count = to_wide_cache.output_length();
-    if (count > static_cast<size_t>(wide_count)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    std::memcpy(wide, to_wide_cache.output(), count * sizeof(char16_t));
-    to_wide_cache.Consume();
-    return static_cast<int>(count);
-  }
+  if (to_wide_cache.Matches(call)) return CopyCached(to_wide_cache, wide, wide_count, nullptr);
   int32_t count = ToUnicode(handle, text, length, wide, static_cast<size_t>(wide_count));
   if (count >= 0 && strict && converter->substitution.invalid_input)
     return Fail(ERROR_NO_UNICODE_TRANSLATION);
@@ -332,12 +365,7 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_coun
   SizeQueryCache<char16_t, char>::Call call{code_page, flags, substitute, wide, length};
 
   if (byte_count != 0 && to_bytes_cache.Matches(call)) {
-    size_t count = to_bytes_cache.output_length();
-    if (count > static_cast<size_t>(byte_count)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    std::memcpy(text, to_bytes_cache.output(), count);
-    if (used_default_char) *used_default_char = to_bytes_cache.flag();
-    to_bytes_cache.Consume();
-    return static_cast<int>(count);
+    return CopyCached(to_bytes_cache, text, byte_count, used_default_char);
   }
 
   converter->substitution.default_char = substitute;
