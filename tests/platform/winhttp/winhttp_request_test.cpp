@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -406,6 +407,28 @@ TEST_F(WinHttpRequestTest, LaterSessionsReuseAnIdleConnectionButNotItsCookies) {
   EXPECT_EQ(ConnectionOrder(requests), std::vector<int>({0, 0, 0}));
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_EQ(requests[1].HeaderCount("Cookie") + requests[2].HeaderCount("Cookie"), 0);
+}
+
+TEST_F(WinHttpRequestTest, ConcurrentSessionsOnSeveralThreadsShareTheKeptConnections) {
+  HttpTestServer server;
+  server.Reply("/", kOk);
+  constexpr int kThreads = 4;
+  constexpr int kRequestsEach = 10;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRequestsEach; ++i) {
+        if (!RunWinHttp(Call(server.Url("/"))).failed_at.empty()) ++failures;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  auto order = ConnectionOrder(server.Requests());
+  ASSERT_EQ(order.size(), static_cast<size_t>(kThreads * kRequestsEach));
+  // Never more connections than requests at one time.
+  EXPECT_LT(*std::max_element(order.begin(), order.end()), kThreads);
 }
 
 TEST_F(WinHttpRequestTest, KeepAliveOffAConnectionCloseOrALongIdleEndsAConnection) {
