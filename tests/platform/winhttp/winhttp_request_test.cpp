@@ -396,17 +396,22 @@ std::vector<int> ConnectionOrder(const std::vector<test::ReceivedRequest>& reque
 }
 
 TEST_F(WinHttpRequestTest, LaterSessionsReuseAnIdleConnectionButNotItsCookies) {
-  HttpTestServer server;
-  server.Reply("/set", "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 2\r\n\r\nok");
-  server.Reply("/", kOk);
-  for (const char* target : {"/set", "/", "/"}) {
-    auto result = RunWinHttp(Call(server.Url(target)));  // a session of its own each
-    ASSERT_EQ(result.failed_at, "") << result.error;
+  test::TestCertificate certificate;
+  platform::SetExtraCaBundleForTests(certificate.pem_path());
+  for (const test::TestCertificate* secure :
+       {static_cast<test::TestCertificate*>(nullptr), &certificate}) {
+    HttpTestServer server(secure);
+    server.Reply("/set", "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 2\r\n\r\nok");
+    server.Reply("/", kOk);
+    for (const char* target : {"/set", "/", "/"}) {
+      auto result = RunWinHttp(Call(server.Url(target)));  // a session of its own each
+      ASSERT_EQ(result.failed_at, "") << result.error;
+    }
+    auto requests = server.Requests();
+    EXPECT_EQ(ConnectionOrder(requests), std::vector<int>({0, 0, 0})) << server.Url("/");
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].HeaderCount("Cookie") + requests[2].HeaderCount("Cookie"), 0);
   }
-  auto requests = server.Requests();
-  EXPECT_EQ(ConnectionOrder(requests), std::vector<int>({0, 0, 0}));
-  ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(requests[1].HeaderCount("Cookie") + requests[2].HeaderCount("Cookie"), 0);
 }
 
 TEST_F(WinHttpRequestTest, ConcurrentSessionsOnSeveralThreadsShareTheKeptConnections) {
