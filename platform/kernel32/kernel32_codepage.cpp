@@ -250,11 +250,12 @@ class SizeQueryCache {
     for (size_t offset = 0; offset < call_.length; offset += kBlock) {
       size_t block = std::min(kBlock, call_.length - offset);
       size_t run = strnlen(call.source + offset, block);
-      // The cached copy ends in its only NUL: equal bytes up to and with a
-      // NUL mean the same text, terminator in the same place.
       size_t compared = std::min(block, run + 1);
       if (std::memcmp(call.source + offset, input_.get() + offset, compared) != 0) return false;
-      if (run < block) return true;
+      // Equal up to the text's first NUL: the same text only if that NUL
+      // ended the query's input too (a query of an explicit length may have
+      // held NULs before its end).
+      if (run < block) return offset + run + 1 == call_.length;
     }
     return false;
   }

@@ -225,6 +225,13 @@ TEST(CodePage936Test, ConversionAfterSizeQuerySeesChangedInput) {
   std::u16string longer = convert_after_query([](std::string& b) { b[6000] = 'z'; });
   EXPECT_EQ(longer.size(), 3002u);
   EXPECT_EQ(longer.substr(2999), std::u16string(u"中z\0", 3));
+  // A query of an explicit length with a NUL inside is not the text's: the
+  // conversion stops at that NUL.
+  std::string inner("\xD6\xD0\0\xCE\xC4", 5);
+  ASSERT_EQ(MultiByteToWideChar(CP_GBK, 0, inner.data(), 5, nullptr, 0), 3);
+  char16_t to_nul[4] = {};
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, inner.data(), -1, to_nul, 4), 2);
+  EXPECT_EQ(std::u16string_view(to_nul, 2), std::u16string_view(u"中\0", 2));
   // Different flags after the query convert afresh as well.
   ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, u"\u00B2", 1, nullptr, 0, nullptr, nullptr), 1);
   EXPECT_EQ(
