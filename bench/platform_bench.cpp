@@ -137,10 +137,10 @@ int main(int argc, char** argv) {
 
   ConversionFixture& conversions = Conversions();
   auto to_wide =
-      bench::TimePaired([&] { conversions.OursToWide(); }, [&] { conversions.IcuToWide(); }, 21, 3);
+      bench::TimePaired([&] { conversions.OursToWide(); }, [&] { conversions.IcuToWide(); }, 61, 3);
   bench::ReportRatio("MultiByteToWideCharPair", to_wide.Ratio(), 1.2);
   auto to_bytes = bench::TimePaired([&] { conversions.OursToBytes(); },
-                                    [&] { conversions.IcuToBytes(); }, 21, 3);
+                                    [&] { conversions.IcuToBytes(); }, 61, 3);
   bench::ReportRatio("WideCharToMultiBytePair", to_bytes.Ratio(), 1.2);
   return 0;
 }

@@ -5,12 +5,18 @@
 // Callers ask for the needed size first and then convert the same input. The
 // size query therefore converts into a per-thread cache and remembers the
 // input (address, length and a copy of its units); a conversion of identical
-// input copies the cached result instead of converting a second time. Any
-// difference, or any other call in between, converts afresh.
+// input copies the cached result instead of converting a second time; input
+// that differs in any way is converted afresh.
+//
+// Text that is all ASCII (headers, addresses, numbers) is the same
+// units in both code pages and in UTF-16: it is widened or narrowed directly,
+// without a converter and without the cache.
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -114,6 +120,47 @@ int Fail(DWORD error) {
   return 0;
 }
 
+// Whether every unit is below 0x80, eight bytes at a time.
+bool IsAscii(const char* text, size_t length) {
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    if (word & 0x8080808080808080u) return false;
+  }
+  for (; i < length; ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+bool IsAscii(const char16_t* text, size_t length) {
+  size_t i = 0;
+  for (; i + 4 <= length; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, text + i, sizeof word);
+    if (word & 0xFF80FF80FF80FF80u) return false;
+  }
+  for (; i < length; ++i) {
+    if (text[i] >= 0x80) return false;
+  }
+  return true;
+}
+
+// The size, or the conversion of ASCII text unit for unit.
+template <class In, class Out>
+int CopyAscii(const In* in, size_t length, Out* out, int capacity) {
+  if (capacity == 0) return static_cast<int>(length);
+  if (length > static_cast<size_t>(capacity)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  for (size_t i = 0; i < length; ++i) out[i] = static_cast<Out>(static_cast<uint16_t>(in[i]));
+  return static_cast<int>(length);
+}
+
+// Code pages served here; CP_ACP is 936.
+bool IsServed(UINT code_page) {
+  return code_page == CP_ACP || code_page == CP_GBK || code_page == CP_UTF8;
+}
+
 constexpr int32_t kDoesNotFit = -1;
 constexpr int32_t kFailed = -2;
 
@@ -190,6 +237,28 @@ class SizeQueryCache {
            call.length == call_.length &&
            std::memcmp(input_.get(), call.source, call.length * sizeof(In)) == 0;
   }
+  // The same for a NUL-terminated input whose length is not known yet: it is
+  // found in the pass that compares, a block at a time, instead of measuring
+  // the text first. strnlen stops at the text's own NUL, so a shorter text is
+  // never read past its end.
+  bool MatchesTerminated(const Call& call) const {
+    if (!valid_ || call.code_page != call_.code_page || call.flags != call_.flags ||
+        call.default_char != call_.default_char || call.source != call_.source) {
+      return false;
+    }
+    constexpr size_t kBlock = 4096;
+    for (size_t offset = 0; offset < call_.length; offset += kBlock) {
+      size_t block = std::min(kBlock, call_.length - offset);
+      size_t run = strnlen(call.source + offset, block);
+      size_t compared = std::min(block, run + 1);
+      if (std::memcmp(call.source + offset, input_.get() + offset, compared) != 0) return false;
+      // Equal up to the text's first NUL: the same text only if that NUL
+      // ended the query's input too (a query of an explicit length may have
+      // held NULs before its end).
+      if (run < block) return offset + run + 1 == call_.length;
+    }
+    return false;
+  }
   const Out* output() const { return output_.get(); }
   size_t output_length() const { return output_length_; }
   bool flag() const { return flag_; }
@@ -225,18 +294,37 @@ int Finish(int32_t count) {
   return count;
 }
 
+// Hands out the size query's cached result to the conversion that matches it.
+template <class In, class Out>
+int CopyCached(SizeQueryCache<In, Out>& cache, Out* out, int capacity, LPBOOL used_default_char) {
+  size_t count = cache.output_length();
+  if (count > static_cast<size_t>(capacity)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(out, cache.output(), count * sizeof(Out));
+  if (used_default_char) *used_default_char = cache.flag();
+  cache.Consume();
+  return static_cast<int>(count);
+}
+
 }  // namespace
 
 int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count, LPWSTR wide,
                         int wide_count) {
   if (!text || byte_count == 0 || byte_count < -1 || wide_count < 0 || (wide_count > 0 && !wide))
     return Fail(ERROR_INVALID_PARAMETER);
+  if (!IsServed(code_page)) return Fail(ERROR_INVALID_PARAMETER);
+  // The conversion after a size query of the same NUL-terminated text takes
+  // the cached result without measuring the text again.
+  if (byte_count == -1 && wide_count > 0 &&
+      to_wide_cache.MatchesTerminated({code_page, flags, '?', text, 0})) {
+    return CopyCached(to_wide_cache, wide, wide_count, nullptr);
+  }
+  // With -1 the terminator is converted and counted too.
+  size_t length = byte_count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(byte_count);
+  if (IsAscii(text, length)) return CopyAscii(text, length, wide, wide_count);
   Converter* converter = ConverterFor(code_page);
   if (!converter) return Fail(ERROR_INVALID_PARAMETER);
   UConverter* handle = converter->handle.get();
   const bool strict = flags & MB_ERR_INVALID_CHARS;
-  // With -1 the terminator is converted and counted too.
-  size_t length = byte_count == -1 ? std::strlen(text) + 1 : static_cast<size_t>(byte_count);
   SizeQueryCache<char, char16_t>::Call call{code_page, flags, '?', text, length};
 
   if (wide_count == 0) {
@@ -248,13 +336,7 @@ int MultiByteToWideChar(UINT code_page, DWORD flags, LPCSTR text, int byte_count
     to_wide_cache.Remember(call, static_cast<size_t>(count), false);
     return count;
   }
-  if (to_wide_cache.Matches(call)) {
-    size_t count = to_wide_cache.output_length();
-    if (count > static_cast<size_t>(wide_count)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    std::memcpy(wide, to_wide_cache.output(), count * sizeof(char16_t));
-    to_wide_cache.Consume();
-    return static_cast<int>(count);
-  }
+  if (to_wide_cache.Matches(call)) return CopyCached(to_wide_cache, wide, wide_count, nullptr);
   int32_t count = ToUnicode(handle, text, length, wide, static_cast<size_t>(wide_count));
   if (count >= 0 && strict && converter->substitution.invalid_input)
     return Fail(ERROR_NO_UNICODE_TRANSLATION);
@@ -265,24 +347,26 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR wide, int wide_coun
                         int byte_count, LPCSTR default_char, LPBOOL used_default_char) {
   if (!wide || wide_count == 0 || wide_count < -1 || byte_count < 0 || (byte_count > 0 && !text))
     return Fail(ERROR_INVALID_PARAMETER);
-  Converter* converter = ConverterFor(code_page);
-  if (!converter) return Fail(ERROR_INVALID_PARAMETER);
+  if (!IsServed(code_page)) return Fail(ERROR_INVALID_PARAMETER);
   // UTF-8 has no default character to substitute or report.
-  if (converter->substitution.utf8 && (default_char || used_default_char))
+  if (code_page == CP_UTF8 && (default_char || used_default_char))
     return Fail(ERROR_INVALID_PARAMETER);
-  UConverter* handle = converter->handle.get();
   size_t length = wide_count == -1 ? std::char_traits<char16_t>::length(wide) + 1
                                    : static_cast<size_t>(wide_count);
+  // ASCII needs no default character and has no marks to compose.
+  if (IsAscii(wide, length)) {
+    int count = CopyAscii(wide, length, text, byte_count);
+    if (count > 0 && used_default_char) *used_default_char = FALSE;
+    return count;
+  }
+  Converter* converter = ConverterFor(code_page);
+  if (!converter) return Fail(ERROR_INVALID_PARAMETER);
+  UConverter* handle = converter->handle.get();
   char substitute = default_char ? *default_char : '?';
   SizeQueryCache<char16_t, char>::Call call{code_page, flags, substitute, wide, length};
 
   if (byte_count != 0 && to_bytes_cache.Matches(call)) {
-    size_t count = to_bytes_cache.output_length();
-    if (count > static_cast<size_t>(byte_count)) return Fail(ERROR_INSUFFICIENT_BUFFER);
-    std::memcpy(text, to_bytes_cache.output(), count);
-    if (used_default_char) *used_default_char = to_bytes_cache.flag();
-    to_bytes_cache.Consume();
-    return static_cast<int>(count);
+    return CopyCached(to_bytes_cache, text, byte_count, used_default_char);
   }
 
   converter->substitution.default_char = substitute;

@@ -60,6 +60,7 @@ HopRequest HttpExchange::NextHop() const {
   if (SameServer(request_.url, origin_)) hop.server_credentials = settings_.server_credentials;
   hop.proxy_credentials = settings_.proxy_credentials;
   hop.connect_timeout_ms = settings_.connect_timeout_ms;
+  hop.reuse_connection = settings_.reuse_connection;
   return hop;
 }
 

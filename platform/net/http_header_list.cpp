@@ -1,7 +1,7 @@
 #include "http_header_list.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
 
 namespace platform::net {
 namespace {
@@ -11,39 +11,79 @@ std::string_view TrimEnd(std::string_view text) {
   return text;
 }
 
-}  // namespace
-
-bool SameHeaderName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
+// Where the first line of `text` ends: its first CR or LF, or npos.
+size_t LineEnd(std::string_view text) {
+  auto end = std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+  return end == text.end() ? std::string_view::npos : static_cast<size_t>(end - text.begin());
 }
 
-std::string_view FirstLine(std::string_view text) {
-  return text.substr(0, text.find_first_of("\r\n"));
-}
-
-bool IsHeaderName(std::string_view name) {
-  if (name.empty()) return false;
-  return std::none_of(name.begin(), name.end(), [](char ch) {
-    auto c = static_cast<unsigned char>(ch);
-    return c <= 0x20 || c == 0x7F ||
-           std::string_view("()<>@,;:\\\"/[]?={}").find(ch) != std::string_view::npos;
-  });
-}
-
-uint32_t HeaderList::Apply(std::string_view text, uint32_t modifiers) {
-  HeaderList edited = *this;
+// Calls `apply` on each line of `text` cut at runs of CR and LF, empty lines
+// skipped, until one returns an error, which is returned.
+template <class Apply>
+uint32_t ForEachLine(std::string_view text, Apply apply) {
   while (!text.empty()) {
-    size_t end = text.find_first_of("\r\n");
+    size_t end = LineEnd(text);
     std::string_view line = text.substr(0, end);
     if (!line.empty()) {
-      if (uint32_t error = edited.ApplyLine(line, modifiers)) return error;
+      if (uint32_t error = apply(line)) return error;
     }
     if (end == std::string_view::npos) break;
     text.remove_prefix(end);
     while (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);
+  }
+  return 0;
+}
+
+// "Name: value" with a valid name.
+bool IsWellFormed(std::string_view line) {
+  size_t colon = line.find(':');
+  return colon != std::string_view::npos && IsHeaderName(line.substr(0, colon));
+}
+
+}  // namespace
+
+// Header names compare with ASCII letters folded, whatever the C locale.
+bool SameHeaderName(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+           return x == y || lower(x) == lower(y);
+         });
+}
+
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, LineEnd(text));
+}
+
+bool IsHeaderName(std::string_view name) {
+  static constexpr std::array<bool, 256> kAllowed = [] {
+    std::array<bool, 256> allowed{};
+    for (int c = 0x21; c < 0x100; ++c) allowed[c] = c != 0x7F;
+    for (char separator : std::string_view("()<>@,;:\\\"/[]?={}")) {
+      allowed[static_cast<unsigned char>(separator)] = false;
+    }
+    return allowed;
+  }();
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return kAllowed[static_cast<unsigned char>(c)];
+  });
+}
+
+uint32_t HeaderList::Apply(std::string_view text, uint32_t modifiers) {
+  // A lone REPLACE and ADD_IF_NEW fail on what earlier lines did, so they are
+  // tried on a copy. Otherwise only a malformed line fails: with every line
+  // checked first, the lines apply in place.
+  bool may_refuse = ((modifiers & kReplace) && !(modifiers & kAdd)) || (modifiers & kAddIfNew);
+  if (!may_refuse) {
+    if (uint32_t error = ForEachLine(
+            text, [](std::string_view line) { return IsWellFormed(line) ? 0 : kInvalidHeader; })) {
+      return error;
+    }
+    return ForEachLine(text, [&](std::string_view line) { return ApplyLine(line, modifiers); });
+  }
+  HeaderList edited = *this;
+  if (uint32_t error = ForEachLine(
+          text, [&](std::string_view line) { return edited.ApplyLine(line, modifiers); })) {
+    return error;
   }
   fields_ = std::move(edited.fields_);
   return 0;

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <mutex>
+#include <functional>
 #include <type_traits>
 
 #include "blocking_wait.h"
+#include "curl_handles.h"
 #include "net_routing.h"
 
 namespace platform::net {
@@ -25,11 +26,6 @@ constexpr size_t kBufferHighWater = 256 * 1024;
 constexpr size_t kCompactThreshold = 64 * 1024;
 // The longest single sleep in curl_multi_poll, so limits are checked often.
 constexpr long kMaxPollMs = 1000;
-
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 std::string_view TrimLine(std::string_view line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -72,6 +68,14 @@ std::pair<std::string, int> SplitServer(std::string_view server) {
   return {std::string(server.substr(0, colon)), port};
 }
 
+// Which idle connections could serve a hop: the pool prefers handles that
+// served the same scheme, host, port and proxy before.
+size_t RouteOf(const HopRequest& hop) {
+  std::hash<std::string_view> hash;
+  size_t route = hash(hop.url.host) ^ (hash(hop.proxy) << 1);
+  return route ^ (static_cast<size_t>(hop.url.port) << 2 | (hop.url.secure ? 1u : 0u));
+}
+
 }  // namespace
 
 std::optional<std::string_view> ResponseHead::Value(std::string_view name) const {
@@ -90,17 +94,11 @@ std::vector<std::string_view> ResponseHead::Values(std::string_view name) const 
   return values;
 }
 
-Transfer::Transfer() {
-  InitCurlOnce();
-  multi_ = curl_multi_init();
-  easy_ = curl_easy_init();
-}
+Transfer::Transfer() = default;
 
 Transfer::~Transfer() {
   Detach();
-  curl_easy_cleanup(easy_);
-  curl_multi_cleanup(multi_);
-  curl_slist_free_all(header_list_);
+  if (easy_) ReturnCurlHandles({multi_, easy_}, route_);
   curl_slist_free_all(resolve_list_);
 }
 
@@ -111,10 +109,14 @@ void Transfer::Detach() {
 
 void Transfer::Begin(const HopRequest& hop) {
   Detach();
+  route_ = RouteOf(hop);
+  if (!easy_) {
+    CurlHandles handles = TakeCurlHandles(route_);
+    multi_ = handles.multi;
+    easy_ = handles.easy;
+  }
   curl_easy_reset(easy_);
-  curl_slist_free_all(header_list_);
   curl_slist_free_all(resolve_list_);
-  header_list_ = nullptr;
   resolve_list_ = nullptr;
   body_ = hop.body;
   body_size_ = hop.body ? hop.body_size : 0;
@@ -152,11 +154,21 @@ void Transfer::Begin(const HopRequest& hop) {
   curl_easy_setopt(easy_, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION,
                    hop.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1);
-  // An empty proxy text also keeps libcurl from taking one from the environment.
+  // An empty proxy text also keeps libcurl from taking one from the
+  // environment, and an empty exception list keeps the environment's from
+  // sending around the proxy the caller named; bypassing is the proxy list's.
   std::string proxy = hop.proxy.empty() ? "" : "http://" + hop.proxy;
   curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.c_str());
+  curl_easy_setopt(easy_, CURLOPT_NOPROXY, "");
   curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, hop.connect_timeout_ms);
+  if (hop.reuse_connection) {
+    auto age = std::chrono::duration_cast<std::chrono::seconds>(IdleConnectionAge());
+    curl_easy_setopt(easy_, CURLOPT_MAXAGE_CONN, std::max<long>(1, static_cast<long>(age.count())));
+  } else {
+    curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(easy_, CURLOPT_FORBID_REUSE, 1L);
+  }
   std::string ca_bundle = ExtraCaBundle();
   if (!ca_bundle.empty()) curl_easy_setopt(easy_, CURLOPT_CAINFO, ca_bundle.c_str());
   // The agent is one header value like any other: cut at its first line break.
@@ -173,25 +185,46 @@ void Transfer::Begin(const HopRequest& hop) {
     curl_easy_setopt(easy_, CURLOPT_PROXYPASSWORD, hop.proxy_credentials->password.c_str());
   }
 
-  // The caller's lines in order; libcurl's own defaults that the platform
-  // would not send are switched off unless the caller set them. A line with
-  // an empty value is written "Name;", libcurl's spelling for "send it empty".
-  auto given = [&](std::string_view name) {
-    return std::any_of(hop.headers.begin(), hop.headers.end(),
-                       [&](const HeaderField& f) { return SameHeaderName(f.name, name); });
-  };
-  for (const HeaderField& field : hop.headers) {
-    std::string line = field.value.empty() ? field.name + ";" : field.name + ": " + field.value;
-    header_list_ = curl_slist_append(header_list_, line.c_str());
-  }
-  for (const char* name : {"Accept", "Expect", "Content-Type"}) {
-    if (!given(name))
-      header_list_ = curl_slist_append(header_list_, (std::string(name) + ":").c_str());
-  }
-  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, header_list_);
-
   bool head_only = hop.method == "HEAD";
   bool sends_body = !head_only && (body_size_ > 0 || hop.content_length);
+
+  // The caller's lines in order, then libcurl's defaults switched off: its
+  // Accept on every request, its Expect and Content-Type where a body goes
+  // out. A line with an empty value is written "Name;", libcurl's spelling for
+  // "send it empty". The lines go into one text, each closed by a NUL, sized
+  // first so that the list can point into it while it is written.
+  std::string_view defaults[] = {"Accept", "Expect", "Content-Type"};
+  const size_t default_count = sends_body ? std::size(defaults) : 1;
+  bool given[std::size(defaults)] = {};
+  size_t text_size = 0;
+  for (const HeaderField& field : hop.headers) {
+    text_size += field.name.size() + 2 + field.value.size() + 1;
+    for (size_t i = 0; i < std::size(defaults); ++i) {
+      given[i] = given[i] || SameHeaderName(field.name, defaults[i]);
+    }
+  }
+  for (size_t i = 0; i < default_count; ++i) text_size += defaults[i].size() + 2;
+  header_text_.clear();
+  header_text_.reserve(text_size);
+  header_list_.clear();
+  header_list_.reserve(hop.headers.size() + default_count);
+  auto add_line = [this](std::string_view name, std::string_view separator,
+                         std::string_view value) {
+    if (!header_list_.empty()) header_list_.back().next = &header_list_.back() + 1;
+    header_list_.push_back({header_text_.data() + header_text_.size(), nullptr});
+    for (std::string_view part : {name, separator, value}) {
+      header_text_.insert(header_text_.end(), part.begin(), part.end());
+    }
+    header_text_.push_back('\0');
+  };
+  for (const HeaderField& field : hop.headers) {
+    add_line(field.name, field.value.empty() ? ";" : ": ", field.value);
+  }
+  for (size_t i = 0; i < default_count; ++i) {
+    if (!given[i]) add_line(defaults[i], ":", "");
+  }
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, header_list_.empty() ? nullptr : header_list_.data());
+
   if (head_only) {
     curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
   } else if (sends_body) {

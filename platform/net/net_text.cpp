@@ -18,15 +18,17 @@ std::u16string_view WideArgument(LPCWSTR text, DWORD length) {
   return {text, length};
 }
 
+// One conversion into room for the longest possible result, then cut to
+// what it wrote: no size query converting the text a first time.
 std::string WideToBytes(std::u16string_view text, UINT code_page) {
   if (text.empty()) return {};
   DWORD saved = GetLastError();
   int units = static_cast<int>(text.size());
-  int size = WideCharToMultiByte(code_page, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(code_page, 0, text.data(), units, bytes.data(), size, nullptr, nullptr);
-  }
+  // A UTF-16 unit gives at most two bytes of GBK or three of UTF-8.
+  std::string bytes(text.size() * (code_page == CP_UTF8 ? 3 : 2), '\0');
+  int size = WideCharToMultiByte(code_page, 0, text.data(), units, bytes.data(),
+                                 static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(static_cast<size_t>(size > 0 ? size : 0));
   SetLastError(saved);
   return bytes;
 }
@@ -35,9 +37,10 @@ std::u16string BytesToWide(std::string_view bytes, UINT code_page) {
   if (bytes.empty()) return {};
   DWORD saved = GetLastError();
   int count = static_cast<int>(bytes.size());
-  int size = MultiByteToWideChar(code_page, 0, bytes.data(), count, nullptr, 0);
-  std::u16string wide(static_cast<size_t>(size > 0 ? size : 0), u'\0');
-  if (size > 0) MultiByteToWideChar(code_page, 0, bytes.data(), count, wide.data(), size);
+  // Every byte gives at most one UTF-16 unit.
+  std::u16string wide(bytes.size(), u'\0');
+  int size = MultiByteToWideChar(code_page, 0, bytes.data(), count, wide.data(), count);
+  wide.resize(static_cast<size_t>(size > 0 ? size : 0));
   SetLastError(saved);
   return wide;
 }

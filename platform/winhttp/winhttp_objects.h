@@ -60,6 +60,10 @@ struct Request : net::HandleObject {
   net::HeaderList headers;
   State state = State::kOpen;
   net::HttpExchange exchange;
+  // The raw header block in UTF-16 as last asked for (level 21 or 22), kept
+  // for the query that follows a size query; empty until then.
+  std::u16string raw_headers;
+  DWORD raw_headers_level = 0;
 };
 
 // The platform's error number for a failed exchange.

@@ -127,6 +127,7 @@ BOOL WinHttpSendRequest(HINTERNET request, LPCWSTR headers, DWORD headers_length
   settings.follow_redirects = !(r.disabled & WINHTTP_DISABLE_REDIRECTS);
   settings.cookies = r.disabled & WINHTTP_DISABLE_COOKIES ? nullptr : &connection.session->cookies;
   settings.keep_alive_header = !(r.disabled & WINHTTP_DISABLE_KEEP_ALIVE);
+  settings.reuse_connection = settings.keep_alive_header;
   settings.user_agent = session.agent;
   settings.proxies = session.proxies;
   if (!(r.disabled & WINHTTP_DISABLE_AUTHENTICATION)) {
@@ -146,6 +147,7 @@ BOOL WinHttpSendRequest(HINTERNET request, LPCWSTR headers, DWORD headers_length
   exchange.headers = r.headers;
 
   object->state = Request::State::kOpen;
+  object->raw_headers.clear();
   if (!object->exchange.Send(std::move(settings), std::move(exchange), ReceiveLimits(r))) {
     return Fail(platform::winhttp::ErrorFor(object->exchange.failure()));
   }
@@ -213,18 +215,24 @@ BOOL WinHttpQueryHeaders(HINTERNET request, DWORD info_level, LPCWSTR, LPVOID bu
   // came, each closed by CR LF (or a NUL for the plain raw form), then an
   // empty line. The bytes are read as code page 936 so that turning the text
   // back into GBK gives the bytes the server sent.
-  const auto& head = object->exchange.transfer().head();
-  std::string_view separator = info_level == WINHTTP_QUERY_RAW_HEADERS_CRLF
-                                   ? std::string_view("\r\n", 2)
-                                   : std::string_view("\0", 1);
-  std::string raw = head.status_line;
-  raw += separator;
-  for (const std::string& line : head.lines) {
-    raw += line;
+  if (object->raw_headers.empty() || object->raw_headers_level != info_level) {
+    const auto& head = object->exchange.transfer().head();
+    std::string_view separator = info_level == WINHTTP_QUERY_RAW_HEADERS_CRLF
+                                     ? std::string_view("\r\n", 2)
+                                     : std::string_view("\0", 1);
+    std::string raw;
+    raw.reserve(head.size + 2);
+    raw += head.status_line;
     raw += separator;
+    for (const std::string& line : head.lines) {
+      raw += line;
+      raw += separator;
+    }
+    raw += separator;
+    object->raw_headers = platform::net::BytesToWide(raw, CP_GBK);
+    object->raw_headers_level = info_level;
   }
-  raw += separator;
-  std::u16string wide = platform::net::BytesToWide(raw, CP_GBK);
+  const std::u16string& wide = object->raw_headers;
 
   DWORD needed = static_cast<DWORD>((wide.size() + 1) * sizeof(char16_t));
   if (!buffer || *buffer_length < needed) {

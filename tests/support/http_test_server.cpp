@@ -14,6 +14,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "net_test_seams.h"
 #include "tests/support/test_certificate.h"
 
 namespace test {
@@ -88,6 +89,7 @@ HttpTestServer::HttpTestServer(const TestCertificate* certificate, int port)
   server_->set_keep_alive_max_count(1000);
   auto handle = [this](const httplib::Request& request, httplib::Response& response) {
     ReceivedRequest received{request.method, request.target, request.version, {}, request.body};
+    received.client_port = request.remote_port;
     for (const auto& [name, value] : request.headers) {
       if (!IsPseudoHeader(name)) received.headers.emplace_back(name, value);
     }
@@ -141,6 +143,8 @@ HttpTestServer::HttpTestServer(const TestCertificate* certificate, int port)
 }
 
 HttpTestServer::~HttpTestServer() {
+  // The server's threads wait for kept connections to close before it stops.
+  platform::CloseIdleConnectionsForTests();
   server_->stop();
   thread_.join();
 }
@@ -298,6 +302,9 @@ void RawSocketServer::Serve(int socket) {
           break;
         }
       }
+    } else if (step.kind == Step::Kind::kAwaitMore) {
+      pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
+      going = poll(fds, 2, -1) > 0 && !fds[1].revents;
     } else if (step.kind == Step::Kind::kPause) {
       going = Sleep(step.milliseconds);
     } else {

@@ -30,6 +30,7 @@ struct ReceivedRequest {
   std::string version;
   std::vector<std::pair<std::string, std::string>> headers = {};
   std::string body;
+  int client_port = 0;  // the client's end of the connection it came on
 
   // The first value of a header (name case ignored), "" when absent.
   std::string Header(std::string_view name) const;
@@ -81,7 +82,7 @@ class HttpTestServer {
 class RawSocketServer {
  public:
   struct Step {
-    enum class Kind { kSend, kPause, kHold, kDrain, kTrickle } kind;
+    enum class Kind { kSend, kPause, kHold, kDrain, kTrickle, kAwaitMore } kind;
     std::string bytes;
     int milliseconds = 0;
     int times = 1;  // kSend: how often the bytes go out back to back
@@ -101,6 +102,9 @@ class RawSocketServer {
   static Step Hold() { return {Step::Kind::kHold, {}, 0}; }
   // Reads and drops whatever the client still sends until it closes.
   static Step Drain() { return {Step::Kind::kDrain, {}, 0}; }
+  // Waits until the client sends more (another request on the same
+  // connection) or closes, and leaves what it sent unread.
+  static Step AwaitMore() { return {Step::Kind::kAwaitMore, {}, 0}; }
 
   // Every connection is closed when its script ends. Without `read_body` the
   // script starts as soon as the request head is in, leaving any body unread.

@@ -21,6 +21,7 @@ struct ExchangeSettings {
   Failure https_to_http = Failure::kRedirectFailed;  // how a downgrade fails
   CookieJar* cookies = nullptr;                      // null: none stored or sent
   bool keep_alive_header = false;                    // add "Connection: Keep-Alive" when absent
+  bool reuse_connection = true;                      // see HopRequest
   std::string user_agent;
   ProxyList proxies;
   std::optional<Credentials> server_credentials;  // sent to the first hop's server only

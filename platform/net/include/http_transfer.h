@@ -42,6 +42,9 @@ struct HopRequest {
   std::optional<Credentials> server_credentials;
   std::optional<Credentials> proxy_credentials;
   long connect_timeout_ms = 0;  // resolve and connect (and TLS); 0 leaves libcurl's
+  // An idle connection to the same server may carry the request, and its
+  // connection may be kept for later ones; false opens one and closes it.
+  bool reuse_connection = true;
 };
 
 // The final response's head: status line and header lines exactly as received.
@@ -85,6 +88,9 @@ struct WaitLimits {
 // Bytes of one response head beyond which the response is refused.
 inline constexpr size_t kMaxResponseHeadSize = 64 * 1024;
 
+// The libcurl handles come from a pool shared by the process (see
+// curl_handles.h) at the first Begin and go back when the transfer is
+// destroyed, with the connection if the server keeps it open.
 class Transfer {
  public:
   Transfer();
@@ -131,10 +137,14 @@ class Transfer {
   static int OnSeek(void* self, int64_t offset, int origin);
   static int OnRequestStart(void* self, char*, char*, int, int);
 
-  void* multi_ = nullptr;  // CURLM*
+  void* multi_ = nullptr;  // CURLM*, from the first Begin on
   void* easy_ = nullptr;   // CURL*
+  size_t route_ = 0;       // of the latest hop, for the pool
   bool attached_ = false;
-  curl_slist* header_list_ = nullptr;
+  // The header lines of the latest hop, NUL after each, and libcurl's list
+  // of them built in place.
+  std::vector<char> header_text_;
+  std::vector<curl_slist> header_list_;
   curl_slist* resolve_list_ = nullptr;
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> waiting_{false};  // a wait is running: a cancel must wake it

@@ -3,6 +3,7 @@
 // trust certificates the ordinary way.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -18,6 +19,15 @@ void ClearHostMapForTests();
 // A PEM file of certificates trusted in addition to the system's ones, for
 // servers with a certificate made at test time. "" goes back to the system's.
 void SetExtraCaBundleForTests(const std::string& pem_path);
+
+// Closes the connections kept open for later requests. A loopback server that
+// waits for its clients' kept connections to end before it stops calls this
+// first.
+void CloseIdleConnectionsForTests();
+
+// How long an idle connection is kept for another request; 0 goes back to the
+// usual minute.
+void SetIdleConnectionAgeForTests(std::chrono::milliseconds age);
 
 // Handles of the WinHTTP and WinINet layers that are open right now.
 int OpenInternetHandleCount();

@@ -205,6 +205,33 @@ TEST(CodePage936Test, ConversionAfterSizeQuerySeesChangedInput) {
   EXPECT_EQ(std::string_view(bytes, 3),
             "\xD6\xD0"
             "b");
+  // The same for NUL-terminated input, whose length the conversion finds while
+  // it compares: a change near the end of a text longer than one block of
+  // that comparison, a shorter text and a longer one.
+  std::string base;
+  for (int i = 0; i < 3000; ++i) base += "\xD6\xD0";
+  auto convert_after_query = [&base](void (*edit)(std::string&)) {
+    std::string buffer = base + std::string(8, '\0');  // room to grow
+    EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, buffer.data(), -1, nullptr, 0), 3001);
+    edit(buffer);
+    std::u16string out(4000, u'x');
+    int count = MultiByteToWideChar(CP_GBK, 0, buffer.data(), -1, out.data(), 4000);
+    out.resize(static_cast<size_t>(count));
+    return out;
+  };
+  std::u16string changed = convert_after_query([](std::string& b) { b.replace(5998, 2, "ab"); });
+  EXPECT_EQ(changed.substr(2998), std::u16string(u"中ab\0", 4));
+  EXPECT_EQ(convert_after_query([](std::string& b) { b[4] = '\0'; }), std::u16string(u"中中\0", 3));
+  std::u16string longer = convert_after_query([](std::string& b) { b[6000] = 'z'; });
+  EXPECT_EQ(longer.size(), 3002u);
+  EXPECT_EQ(longer.substr(2999), std::u16string(u"中z\0", 3));
+  // A query of an explicit length with a NUL inside is not the text's: the
+  // conversion stops at that NUL.
+  std::string inner("\xD6\xD0\0\xCE\xC4", 5);
+  ASSERT_EQ(MultiByteToWideChar(CP_GBK, 0, inner.data(), 5, nullptr, 0), 3);
+  char16_t to_nul[4] = {};
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, inner.data(), -1, to_nul, 4), 2);
+  EXPECT_EQ(std::u16string_view(to_nul, 2), std::u16string_view(u"中\0", 2));
   // Different flags after the query convert afresh as well.
   ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, u"\u00B2", 1, nullptr, 0, nullptr, nullptr), 1);
   EXPECT_EQ(

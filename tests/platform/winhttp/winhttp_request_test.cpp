@@ -3,10 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
+#include "blocking_wait.h"
 #include "kernel32.h"
 #include "net_test_seams.h"
 #include "tests/support/http_test_server.h"
@@ -227,6 +233,15 @@ TEST_F(WinHttpRequestTest, BasicCredentialsAndANamedProxy) {
   ASSERT_EQ(proxy.Requests().size(), 1u);
   EXPECT_THAT(proxy.Requests()[0], StartsWith("GET http://quotes.test/q?x HTTP/1.1\r\n"));
   EXPECT_THAT(proxy.Requests()[0], HasSubstr("\r\nProxy-Authorization: Basic cDp3\r\n"));
+  // Exceptions in the environment do not send a request around the proxy.
+  setenv("no_proxy", "*", 1);
+  call = Call(server.Url("/around"));
+  call.proxy = test::Wide("127.0.0.1:" + std::to_string(proxy.port()));
+  auto around = RunWinHttp(call);
+  unsetenv("no_proxy");
+  ASSERT_EQ(around.failed_at, "");
+  ASSERT_EQ(proxy.Requests().size(), 2u);
+  EXPECT_THAT(proxy.Requests()[1], StartsWith("GET " + server.Url("/around") + " HTTP/1.1\r\n"));
 
   test::TestCertificate certificate;
   platform::SetExtraCaBundleForTests(certificate.pem_path());
@@ -235,7 +250,7 @@ TEST_F(WinHttpRequestTest, BasicCredentialsAndANamedProxy) {
   call = Call(secure.Url("/"));
   call.proxy = test::Wide("http=127.0.0.1:" + std::to_string(proxy.port()));
   ASSERT_EQ(RunWinHttp(call).failed_at, "");
-  EXPECT_EQ(proxy.Requests().size(), 1u);
+  EXPECT_EQ(proxy.Requests().size(), 2u);
 }
 
 TEST_F(WinHttpRequestTest, ReachingTheServerFailsAtSend) {
@@ -367,6 +382,145 @@ TEST_F(WinHttpRequestTest, AnEarlyAnswerLetsTheCallerFreeTheBodyAtOnce) {
   DWORD available = 1;
   EXPECT_TRUE(WinHttpQueryDataAvailable(request.get(), &available));  // sends the rest
   EXPECT_EQ(available, 0u);
+}
+
+// Which connection each request came on, numbered in order of first use.
+std::vector<int> ConnectionOrder(const std::vector<test::ReceivedRequest>& requests) {
+  std::vector<int> ports, order;
+  for (const test::ReceivedRequest& request : requests) {
+    auto seen = std::find(ports.begin(), ports.end(), request.client_port);
+    if (seen == ports.end()) seen = ports.insert(ports.end(), request.client_port);
+    order.push_back(static_cast<int>(seen - ports.begin()));
+  }
+  return order;
+}
+
+TEST_F(WinHttpRequestTest, LaterSessionsReuseAnIdleConnectionButNotItsCookies) {
+  test::TestCertificate certificate;
+  platform::SetExtraCaBundleForTests(certificate.pem_path());
+  for (const test::TestCertificate* secure :
+       {static_cast<test::TestCertificate*>(nullptr), &certificate}) {
+    HttpTestServer server(secure);
+    server.Reply("/set", "HTTP/1.1 200 OK\r\nSet-Cookie: s=1\r\nContent-Length: 2\r\n\r\nok");
+    server.Reply("/", kOk);
+    for (const char* target : {"/set", "/", "/"}) {
+      auto result = RunWinHttp(Call(server.Url(target)));  // a session of its own each
+      ASSERT_EQ(result.failed_at, "") << result.error;
+    }
+    auto requests = server.Requests();
+    EXPECT_EQ(ConnectionOrder(requests), std::vector<int>({0, 0, 0})) << server.Url("/");
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].HeaderCount("Cookie") + requests[2].HeaderCount("Cookie"), 0);
+  }
+}
+
+TEST_F(WinHttpRequestTest, ConcurrentSessionsOnSeveralThreadsShareTheKeptConnections) {
+  HttpTestServer server;
+  server.Reply("/", kOk);
+  constexpr int kThreads = 4;
+  constexpr int kRequestsEach = 10;
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRequestsEach; ++i) {
+        if (!RunWinHttp(Call(server.Url("/"))).failed_at.empty()) ++failures;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  auto order = ConnectionOrder(server.Requests());
+  ASSERT_EQ(order.size(), static_cast<size_t>(kThreads * kRequestsEach));
+  // Never more connections than requests at one time.
+  EXPECT_LT(*std::max_element(order.begin(), order.end()), kThreads);
+}
+
+TEST_F(WinHttpRequestTest, KeepAliveOffAConnectionCloseOrALongIdleEndsAConnection) {
+  struct Step {
+    const char* target;
+    DWORD disable = 0;
+    int idle_ms = 0;  // waited before the request
+  };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<int> connections;
+  } cases[] = {
+      {"keep-alive off", {{"/", WINHTTP_DISABLE_KEEP_ALIVE}, {"/"}}, {0, 1}},
+      // The request without keep-alive does not take the idle connection,
+      // and leaves it for the next one.
+      {"keep-alive off between", {{"/"}, {"/", WINHTTP_DISABLE_KEEP_ALIVE}, {"/"}}, {0, 1, 0}},
+      {"the answer closes", {{"/close"}, {"/"}}, {0, 1}},
+      {"idle too long", {{"/"}, {"/", 0, 400}}, {0, 1}},
+  };
+  platform::SetIdleConnectionAgeForTests(std::chrono::milliseconds(200));
+  for (const Case& c : cases) {
+    HttpTestServer server;
+    server.Reply("/", kOk);
+    server.Reply("/close", "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok");
+    for (const Step& step : c.steps) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(step.idle_ms));
+      WinHttpCall call = Call(server.Url(step.target));
+      call.disable = step.disable;
+      auto result = RunWinHttp(call);
+      ASSERT_EQ(result.failed_at, "") << c.name << " " << result.error;
+    }
+    EXPECT_EQ(ConnectionOrder(server.Requests()), c.connections) << c.name;
+  }
+  platform::SetIdleConnectionAgeForTests(std::chrono::milliseconds(0));
+}
+
+TEST_F(WinHttpRequestTest, AConnectionTheServerClosedWhileIdleIsReplacedUnseen) {
+  using S = RawSocketServer;
+  // Closed right after the answer, or only once the next request arrives on
+  // it, too late for any check before sending: either way the request goes
+  // out again on a new connection, its body with it.
+  for (const S::Script& script :
+       {S::Script{S::Send(kOk)}, S::Script{S::Send(kOk), S::AwaitMore()}}) {
+    S server(script);
+    ASSERT_EQ(RunWinHttp(Call(server.Url("/first"))).failed_at, "");
+    WinHttpCall post = Call(server.Url("/second"));
+    post.verb = u"POST";
+    post.body = "payload";
+    auto result = RunWinHttp(post);
+    ASSERT_EQ(result.failed_at, "") << result.error;
+    EXPECT_EQ(result.body, "ok");
+    auto requests = server.Requests();  // the first request of each connection
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_THAT(requests[1], StartsWith("POST /second HTTP/1.1\r\n"));
+    EXPECT_THAT(requests[1], testing::EndsWith("\r\n\r\npayload"));
+  }
+}
+
+// A request the blocked wait's hook makes on the waiting thread, as a window
+// thread's nested handler does, and its result.
+std::string nested_url;
+std::optional<test::WinHttpResult> nested_result;
+
+void NestedRequest() {
+  if (nested_result) return;
+  nested_result.emplace();  // once, even if its own wait runs the hook
+  WinHttpCall call;
+  call.url = nested_url;
+  nested_result = RunWinHttp(call);
+}
+
+TEST_F(WinHttpRequestTest, ARequestNestedInAnotherOnesWaitRunsOnHandlesOfItsOwn) {
+  HttpTestServer server;
+  server.Reply("/inner", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\ninner");
+  RawSocketServer slow({RawSocketServer::Pause(300), RawSocketServer::Send(kOk)});
+  ASSERT_EQ(RunWinHttp(Call(slow.Url("/warm"))).failed_at, "");  // leaves handles idle
+  nested_url = server.Url("/inner");
+  nested_result.reset();
+  platform::SetBlockingWaitHook(&NestedRequest);
+  auto outer = RunWinHttp(Call(slow.Url("/outer")));
+  platform::SetBlockingWaitHook(nullptr);
+  ASSERT_TRUE(nested_result.has_value());
+  EXPECT_EQ(nested_result->failed_at, "") << nested_result->error;
+  EXPECT_EQ(nested_result->body, "inner");
+  EXPECT_EQ(outer.failed_at, "") << outer.error;
+  EXPECT_EQ(outer.body, "ok");
 }
 
 TEST_F(WinHttpRequestTest, HandlesCloseInAnyOrderAndCheckTheirKind) {
