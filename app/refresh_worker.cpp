@@ -7,6 +7,7 @@
 #include "http/http_request.h"
 #include "runtime/platform_functions.h"
 #include "ui/list_commands.h"
+#include "ui/qt/window_thread.h"
 
 namespace app {
 namespace {
@@ -24,7 +25,9 @@ DWORD RefreshWorker(LPVOID) {
       ui::SetCellText(kWatchList, row, column, value);
     });
   }
-  passes_running.fetch_sub(1, std::memory_order_release);
+  // Counted out behind the pass's last writes, on the window thread: a waiter
+  // there that sees the count drop sees every cell the pass wrote.
+  ui::PostToWindowThread([] { passes_running.fetch_sub(1, std::memory_order_release); });
   return 0;
 }
 

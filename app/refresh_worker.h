@@ -12,7 +12,8 @@ namespace app {
 // The thread routine: one pass over the rows counted at its start, in row
 // order, one short-form request per row. A row whose answer has 7 fields or
 // fewer keeps its cells. The worker touches the list only through the list
-// operations; its writes are posted to the window thread, its reads wait.
+// operations; its writes are posted to the window thread and go there with
+// its next read, its reads wait.
 DWORD RefreshWorker(LPVOID unused);
 
 // Starts one worker through the platform table's thread creation: default
@@ -21,7 +22,8 @@ DWORD RefreshWorker(LPVOID unused);
 void StartRefreshWorker();
 
 // Workers started and not yet ended (the screenshot mode and the tests wait
-// for zero). A worker counts from its start until after its last write.
+// for zero, on the window thread). A worker counts from its start until the
+// window thread has carried out its last write.
 int32_t RefreshPassesRunning();
 
 }  // namespace app

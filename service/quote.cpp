@@ -4,71 +4,16 @@
 #include <cmath>
 #include <vector>
 
+#include "service/day_totals.h"
 #include "service/noise.h"
 
 namespace service {
 namespace {
 
-constexpr int kSessionMinutes = kSessionSeconds / 60;
-// Turnover is summed in blocks priced at their first knot: cheap, and it can
-// only grow as volume does.
-constexpr int kTurnoverBlockMinutes = 10;
-
-// Trading is busiest after the open and before the close: a U-shaped share of
-// the day's volume per minute, summing to 1.
-const std::array<double, kSessionMinutes>& MinuteShares() {
-  static const std::array<double, kSessionMinutes> shares = [] {
-    std::array<double, kSessionMinutes> weights{};
-    double sum = 0;
-    for (int m = 0; m < kSessionMinutes; ++m) {
-      double x = (m - (kSessionMinutes - 1) / 2.0) / (kSessionMinutes / 2.0);
-      weights[m] = 1 + 2 * x * x;
-      sum += weights[m];
-    }
-    for (double& w : weights) w /= sum;
-    return weights;
-  }();
-  return shares;
-}
-
-// At most 6.4 % of the float (a 4 % turnover on a day 1.6 times as busy as
-// usual), so even the largest float of 8e10 shares trades some 5e7 lots a
-// day, far below 2^31.
-double DayVolume(const Stock& stock, const TradingDay& day) {
-  return stock.float_shares * stock.daily_turnover * Between(Hash(day.key, 0x564F'4Cull), 0.6, 1.6);
-}
-
-int64_t WholeLots(double shares) {
-  return static_cast<int64_t>(shares / 100) * 100;
-}
-
-// Shares traded in one minute of the session (0..239), whole lots.
-int64_t MinuteVolume(const TradingDay& day, double day_volume, int minute) {
-  double noise = Between(Hash(day.key, 0x4D49'4Eull, minute), 0.4, 1.6);
-  return WholeLots(day_volume * MinuteShares()[minute] * noise);
-}
-
 void Totals(const Stock& stock, const TradingDay& day, int session_second, Quote& quote) {
-  int full_minutes = session_second / 60;
-  int64_t volume = 0;
-  double turnover = 0;
-  int64_t block_volume = 0;
-  double day_volume = DayVolume(stock, day);
-  for (int m = 0; m <= std::min(full_minutes, kSessionMinutes - 1); ++m) {
-    int64_t minute = MinuteVolume(day, day_volume, m);
-    if (m == full_minutes) minute = WholeLots(minute * (session_second % 60) / 60.0);
-    block_volume += minute;
-    bool block_ends =
-        (m + 1) % kTurnoverBlockMinutes == 0 || m == full_minutes || m == kSessionMinutes - 1;
-    if (block_ends) {
-      int first_knot = (m / kTurnoverBlockMinutes) * kTurnoverBlockMinutes * 60 / kKnotSeconds;
-      turnover += block_volume * TicksOfWalk(day, WalkAtKnot(day, first_knot)) / 100.0;
-      volume += block_volume;
-      block_volume = 0;
-    }
-  }
-  quote.volume = volume;
-  quote.turnover = turnover;
+  const std::shared_ptr<const DayTotals> totals = DayTotals::Of(stock, day);
+  quote.volume = totals->Volume(session_second);
+  quote.turnover = totals->Turnover(session_second);
 }
 
 void Range(const TradingDay& day, int session_second, Quote& quote) {

@@ -272,4 +272,38 @@ TEST(QuoteTest, VolumeAndTurnoverGrowThroughTheDay) {
   }
 }
 
+TEST(QuoteTest, EachStockAndDayHasTotalsOfItsOwn) {
+  // One code at the same time of day in two markets and on two trading days,
+  // other codes and times beside it: each trades its own volume, and asking
+  // again in the reverse order gives the same answers.
+  struct Ask {
+    uint64_t seed;
+    const char* code;
+    int64_t offset;
+  };
+  const std::vector<Ask> asks = {
+      {7, "600000", 10 * kHour},
+      {8, "600000", 10 * kHour},
+      {7, "600000", 72 * kHour + 10 * kHour},
+      {7, "000001", 10 * kHour},
+      {7, "600000", 14 * kHour + 59 * kMinute + 30},
+      {7, "600000", 9 * kHour + 30 * kMinute + 20},
+  };
+  auto quote_of = [](const Ask& ask) {
+    std::optional<service::Stock> stock = Market(ask.seed, 1).FindCode(ask.code);
+    return service::MakeQuote(*stock, MomentAt(kFridayMidnight + ask.offset),
+                              service::QuoteDetail::kShort);
+  };
+  std::vector<service::Quote> forward;
+  for (const Ask& ask : asks) forward.push_back(quote_of(ask));
+  for (size_t i = asks.size(); i-- > 0;) {
+    const service::Quote again = quote_of(asks[i]);
+    EXPECT_EQ(again.volume, forward[i].volume) << i;
+    EXPECT_EQ(again.turnover, forward[i].turnover) << i;
+  }
+  std::set<int64_t> volumes;
+  for (const service::Quote& quote : forward) volumes.insert(quote.volume);
+  EXPECT_EQ(volumes.size(), asks.size());
+}
+
 }  // namespace

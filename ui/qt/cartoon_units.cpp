@@ -17,20 +17,32 @@ CartoonBoxWidget::CartoonBoxWidget(const CartoonBoxModel* model, QWidget* parent
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CartoonBoxWidget::paintEvent(QPaintEvent* event) {
-  const QRect area = event->rect();
-  if (area.isEmpty()) return;
-  QImage buffer(area.size(), QImage::Format_RGB32);
-  uchar* pixels = buffer.bits();
+void CartoonBoxWidget::ObjectsChanged() {
+  stale_ = true;
+  update();
+}
+
+const QImage& CartoonBoxWidget::Composed() {
+  if (!stale_ && composed_.size() == size()) return composed_;
+  stale_ = false;
+  ++compositions_;
+  composed_ = QImage(size(), QImage::Format_RGB32);
+  if (composed_.isNull()) return composed_;
   // Format_RGB32 is blue, green, red, unused in memory on a little-endian
   // machine, with rows padded to 4 bytes already, as the composer writes them.
-  ComposeBox(pixels, area.x(), area.y(), area.width(), area.height(), kBackgroundRgb,
-             model_->objects());
+  uchar* pixels = composed_.bits();
+  ComposeBox(pixels, 0, 0, width(), height(), kBackgroundRgb, model_->objects());
   // The composer leaves the fourth byte 0; Qt expects it 0xff for opaque RGB32.
-  const qsizetype count = static_cast<qsizetype>(area.width()) * area.height();
+  const qsizetype count = static_cast<qsizetype>(width()) * height();
   for (qsizetype i = 0; i < count; ++i) pixels[i * 4 + 3] = 0xFF;
+  return composed_;
+}
+
+void CartoonBoxWidget::paintEvent(QPaintEvent* event) {
+  const QRect area = event->rect() & rect();
+  if (area.isEmpty()) return;
   QPainter painter(this);
-  painter.drawImage(area.topLeft(), buffer);
+  painter.drawImage(area.topLeft(), Composed(), area);
 }
 
 QWidget* CartoonBoxUnit::CreateWidget(QWidget* parent) {
@@ -42,16 +54,21 @@ QWidget* CartoonBoxUnit::CreateWidget(QWidget* parent) {
 int32_t CartoonBoxUnit::AddObject(const CartoonObjectModel* template_or_null, double x, double y,
                                   bool visible, std::string tag) {
   const int32_t id = model_.AddObject(template_or_null, x, y, visible, std::move(tag));
-  if (widget()) widget()->update();
+  Changed();
   return id;
 }
 
 void CartoonBoxUnit::RemoveAllObjects() {
   model_.RemoveAllObjects([this](int) {
+    Changed();  // the objects removed so far, should the handler let a paint through
     RaiseEvent(event::ObjectRemoved);
     return widget() != nullptr;  // a handler may have closed the window
   });
-  if (widget()) widget()->update();
+  Changed();
+}
+
+void CartoonBoxUnit::Changed() {
+  if (auto* box = static_cast<CartoonBoxWidget*>(widget())) box->ObjectsChanged();
 }
 
 QWidget* CartoonObjectUnit::CreateWidget(QWidget* parent) {

@@ -4,14 +4,15 @@
 // whenever it processes events (its loop, or a pending-events pump).
 //
 // An operation whose result nobody reads may instead be posted: the caller
-// goes on at once. Both kinds travel as events to the application object, and
-// Qt delivers the events one thread posts to one receiver in the order they
-// were posted, so a thread's posted and waited-for calls are carried out in
-// the order it made them: a call that waits sees every write posted before it.
+// goes on at once. Both kinds wait in one queue per calling thread, in the
+// order the thread made them. Posted calls do not wake the window thread by
+// themselves: they go with the thread's next call that waits, or are handed
+// over when the thread ends. So a call that waits sees every write posted
+// before it, and a worker that writes a row and then reads the next one
+// costs the window thread one wake-up, not two.
 #pragma once
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QThread>
 #include <atomic>
 #include <condition_variable>
@@ -72,36 +73,36 @@ class CallDone {
   bool done_ = false;
 };
 
-// A call as the window thread's event carries it. Qt's event queue is locked
-// where ThreadSanitizer cannot see, so under it the hand-over is declared on
-// the call object itself: everything the caller did, building the call
-// included, happens before the call runs. A waiting caller is released when
-// the call has run, or when the event is dropped unrun because the
-// application is going away. Elsewhere this is the plain call.
-template <class F>
-class WindowCall {
+// The event that takes a thread's queued calls to the window thread. Qt's
+// event queue is locked where ThreadSanitizer cannot see, so under it the
+// hand-over is declared on the event's own object: everything the posting
+// thread did before, building the event included, happens before it runs. An
+// event dropped unrun (the application is going away) runs its destructor
+// only, which drops the calls it would have run and releases their callers.
+// Elsewhere this is the plain function object.
+template <class Run, class Drop>
+class WindowEvent {
  public:
-  WindowCall(F function, CallDone* done) : function_(std::move(function)), done_(done) {
+  WindowEvent(Run run, Drop drop) : run_(std::move(run)), drop_(std::move(drop)) { Release(this); }
+  WindowEvent(WindowEvent&& other)
+      : run_(std::move(other.run_)),
+        drop_(std::move(other.drop_)),
+        pending_(std::exchange(other.pending_, false)) {
     Release(this);
   }
-  WindowCall(WindowCall&& other)
-      : function_(std::move(other.function_)), done_(std::exchange(other.done_, nullptr)) {
-    Release(this);
-  }
-  WindowCall& operator=(WindowCall&&) = delete;
-  // Qt may drop its last reference to the call on the posting thread, after
+  WindowEvent& operator=(WindowEvent&&) = delete;
+  // Qt may drop its last reference to the event on the posting thread, after
   // the window thread ran it; its reference count is as invisible as its
   // queue, so the destructor takes the hand-over too.
-  ~WindowCall() {
+  ~WindowEvent() {
     Acquire(this);
-    if (done_) done_->Signal();
+    if (pending_) drop_();
   }
   void operator()() {
     Acquire(this);
-    function_();
-    CallDone* done = std::exchange(done_, nullptr);
+    pending_ = false;
+    run_();
     Release(this);
-    if (done) done->Signal();
   }
 
  private:
@@ -117,9 +118,16 @@ class WindowCall {
   static void Release(void*) {}
 #endif
 
-  F function_;
-  CallDone* done_;
+  Run run_;
+  Drop drop_;
+  bool pending_ = true;
 };
+
+// Queues `function` for the window thread behind the calling thread's earlier
+// calls. With `done` the queue is handed over at once, and `done` is
+// signalled once the call has run, or once it has been dropped unrun; without
+// it the call waits for the thread's next call with one, or the thread's end.
+void HandOver(std::function<void()> function, CallDone* done);
 
 }  // namespace detail
 
@@ -127,29 +135,23 @@ template <class F>
 auto RunOnWindowThread(F function) -> std::invoke_result_t<F> {
   using Result = std::invoke_result_t<F>;
   if (OnWindowThread()) return function();
-  QCoreApplication* app = QCoreApplication::instance();
   detail::CallDone done;
   if constexpr (std::is_void_v<Result>) {
-    QMetaObject::invokeMethod(app, detail::WindowCall(std::move(function), &done),
-                              Qt::QueuedConnection);
+    detail::HandOver([&function] { function(); }, &done);
     done.Wait();
   } else {
-    // The call stores its result itself, before it signals.
+    // The call stores its result itself, before it signals; a call dropped
+    // unrun leaves the empty result.
     Result result{};
-    auto store = [&result, &function] { result = function(); };
-    QMetaObject::invokeMethod(app, detail::WindowCall(std::move(store), &done),
-                              Qt::QueuedConnection);
+    detail::HandOver([&result, &function] { result = function(); }, &done);
     done.Wait();
     return result;
   }
 }
 
 // The function must own everything it uses: the caller may free its
-// arguments as soon as this returns. Each thread's posted calls wait in one
-// queue of its own; only the first call into an empty queue posts an event,
-// which runs every call queued by the time it is taken. So a worker writing
-// several cells wakes the window thread once, and its order still holds: the
-// queue is emptied before any event the worker posts after it.
+// arguments as soon as this returns. A thread that posts must later make a
+// call that waits, or end, for its posted calls to be carried out.
 void PostToWindowThread(std::function<void()> function);
 
 }  // namespace ui

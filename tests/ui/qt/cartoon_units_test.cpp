@@ -61,6 +61,28 @@ TEST_F(CartoonUnitsTest, BoxShowsAPlacedCopyOverWhite) {
   EXPECT_EQ(BoxImage().pixelColor(0, 0), QColor(255, 255, 255));
 }
 
+// Composing is the box's costly part: repaints of an unchanged box draw what
+// was composed before, and the box composes afresh when its objects or its
+// size change.
+TEST_F(CartoonUnitsTest, TheBoxComposesOnlyWhenItsObjectsOrSizeChange) {
+  auto* shown = widget_as<ui::CartoonBoxWidget>(kBox);
+  GiveObjectPicture(130, 10, 255, 0, 0);
+  ui::AddObject(kBox, kObject, 0, 0);
+  BoxImage();
+  const int after_add = shown->compositions();
+  BoxImage();
+  shown->repaint(0, 0, 5, 5);
+  EXPECT_EQ(shown->compositions(), after_add);
+
+  shown->resize(130, 80);  // wider than the 120 it was: the picture's end shows
+  EXPECT_EQ(BoxImage().pixelColor(125, 5), QColor(255, 0, 0));
+  EXPECT_EQ(shown->compositions(), after_add + 1);
+
+  ui::RemoveAllObjects(kBox);
+  EXPECT_EQ(BoxImage().pixelColor(0, 0), QColor(255, 255, 255));
+  EXPECT_EQ(shown->compositions(), after_add + 2);
+}
+
 TEST_F(CartoonUnitsTest, TheObjectDrawsNothingInItsOwnPlace) {
   GiveObjectPicture(26, 26, 0, 0, 0);
   QWidget* object = widget(kObject);

@@ -353,6 +353,38 @@ TEST_F(ListViewTest, AWorkersWritesDoNotWaitForTheWindowThread) {
   EXPECT_EQ(*list().model()->Cell(0, 2), "last");
 }
 
+// A worker that writes a row and then reads the next code, as the refresh
+// worker does, wakes the window thread once for all of it: the writes wait
+// for the read and go along with it, still ahead of it.
+TEST_F(ListViewTest, AWorkersWritesGoToTheWindowThreadWithItsNextRead) {
+  AddRows(2);
+  struct HandOvers : QObject {
+    int taken = 0;
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+      taken += receiver == qApp && event->type() == QEvent::MetaCall;
+      return false;
+    }
+  } hand_overs;
+  qApp->installEventFilter(&hand_overs);
+  std::atomic<bool> written = false, done = false;
+  std::string read_back;
+  std::thread worker([&] {
+    SetCellText(kList, 0, 1, "name");
+    SetCellText(kList, 0, 2, "price");
+    written = true;
+    read_back = std::string(GetCellText(kList, 0, 2).view());
+    done = true;
+  });
+  while (!written) std::this_thread::yield();
+  while (!done) QCoreApplication::processEvents();
+  worker.join();
+  QCoreApplication::processEvents();
+  qApp->removeEventFilter(&hand_overs);
+  EXPECT_EQ(hand_overs.taken, 1);
+  EXPECT_EQ(read_back, "price");
+  EXPECT_EQ(*list().model()->Cell(0, 1), "name");
+}
+
 // Four workers, each writing its own row and reading back as it goes: every
 // read sees the worker's own latest write, and each cell takes its values in
 // the order the worker wrote them.
