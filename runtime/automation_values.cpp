@@ -253,7 +253,7 @@ BSTR TextToString(const char* text) {
 char* StringToText(BSTR text) {
   UINT length = SysStringLen(text);
   // The text ends at the string's first NUL.
-  const OLECHAR* end = std::char_traits<char16_t>::find(text, length, u'\0');
+  const OLECHAR* end = std::char_traits<OLECHAR>::find(text, length, OLECHAR{0});
   int units = static_cast<int>(end ? end - text : length);
   if (units == 0) return nullptr;
   if (IsAscii(text, static_cast<size_t>(units))) {
@@ -323,8 +323,8 @@ HRESULT ObjectToVariant(const ObjectCell* cell, VARTYPE base, VARIANT* out) {
     if (FAILED(info->RecordCreateCopy(cell->record, &copy))) return S_OK;
     info->AddRef();
     out->vt = VT_RECORD;
-    out->record.pvRecord = copy;
-    out->record.pRecInfo = info;
+    out->pvRecord = copy;
+    out->pRecInfo = info;
     return S_OK;
   }
   if (!cell->object) return S_OK;

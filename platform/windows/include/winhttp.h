@@ -1,0 +1,7 @@
+// WinHTTP as the system declares it. The program reaches its functions
+// through the runtime's platform function table, which loads "Winhttp.dll"
+// on the first call, so nothing links them.
+#pragma once
+
+#include_next <winhttp.h>
+#include "win32_types.h"
