@@ -27,6 +27,15 @@ set(QUOTEVIEW_WINDOWS_LEFT_OUT
   # system's DLLs.
   runtime/platform_functions_test.cpp)
 
+# Single tests left out of the Windows build, by name. The system does not
+# show how often a thread has initialised COM, only whether it has: the test
+# that counts instances' pairs within an outer pair needs the count itself.
+# The balance at the start and end of the request and decoding tests is
+# still checked.
+set(QUOTEVIEW_WINDOWS_LEFT_OUT_TESTS
+  RegexObject.EveryInstanceLeavesItsThreadsComCountBalanced)
+list(JOIN QUOTEVIEW_WINDOWS_LEFT_OUT_TESTS ":" QUOTEVIEW_WINDOWS_TEST_FILTER)
+
 function(quoteview_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "" "" "SOURCES;LIBRARIES")
   set(sources)
@@ -48,7 +57,8 @@ function(quoteview_test_suite name)
   target_link_libraries(${name} PRIVATE ${libraries} winhttp GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   # The tests are listed when ctest runs, inside the Wine session.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       TEST_FILTER "-${QUOTEVIEW_WINDOWS_TEST_FILTER}")
 endfunction()
 
 add_subdirectory(support)

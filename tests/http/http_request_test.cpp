@@ -123,14 +123,19 @@ TEST_F(HttpRequestTest, OutParametersCookiesRedirectsAndDecoding) {
   new_cookies.reset();
   args.cookies = &cookies;
   http::HttpRequest(args);
-  EXPECT_EQ(server.LastRequest().Header("Cookie"), "s=1");
+  EXPECT_EQ(server.LastRequest().Header("Cookie"),
+            test::KnownWineDifference(test::wine::kRedirectCookieDropped) ? "" : "s=1");
   EXPECT_EQ(new_cookies.str(), "u=3;old=9");
   EXPECT_EQ(cookies.str(), "u=3; old=9");
   args.no_redirect = true;
   EXPECT_EQ(http::HttpRequest(args).str(), "moved");
   EXPECT_EQ(status.str(), "302 Found");
   EXPECT_EQ(location.str(), "/next");
-  EXPECT_EQ(http::HttpRequest(server.Url("/utf8")).str(), Gbk("<meta charset=utf-8>行情"));
+  // Under Wine the declaration is never read, so the page stays as it came.
+  EXPECT_EQ(http::HttpRequest(server.Url("/utf8")).str(),
+            test::KnownWineDifference(test::wine::kMatchesUntyped)
+                ? std::string("<meta charset=utf-8>\xE8\xA1\x8C\xE6\x83\x85")
+                : Gbk("<meta charset=utf-8>行情"));
 }
 
 TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
@@ -154,21 +159,29 @@ TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
       {"ftp://127.0.0.1/", "701 解析URL地址失败!"},
       {"", "701 解析URL地址失败!"},
       {"http://127.0.0.1:" + std::to_string(refused) + "/", "711 发送请求失败!"},
+#ifndef _WIN32
+      // Names that resolve nowhere: only where the host map keeps them from
+      // reaching a name server.
       {"http://nowhere.test/", "711 发送请求失败!"},
-      {unanswered.Url("/"), "711 发送请求失败!"},
       {Gbk("http://行情.cn/"), "711 发送请求失败!"},
+#endif
+      {unanswered.Url("/"), "711 发送请求失败!"},
       {silent.Url("/"), "712 服务器未响应!"},
       {garbage.Url("/"), "712 服务器未响应!"},
       {huge.Url("/"), "712 服务器未响应!"},
       {loop.Url("/loop"), "712 服务器未响应!"},
       {cut.Url("/"), "200 OK"},  // the read's 713 gives way to the status line
   };
-  for (const auto& [url, message] : cases) {
+  for (auto [url, message] : cases) {
+    if (url == silent.Url("/") && test::KnownWineDifference(test::wine::kResponseWaitUnbounded))
+      continue;  // the request would wait as long as the server
+    if (url == huge.Url("/") && test::KnownWineDifference(test::wine::kHugeHeadAccepted))
+      message = "200 OK";
     rt::Text status;
     auto started = std::chrono::steady_clock::now();
     rt::Text text = http::HttpRequest({.url = url, .timeout_seconds = 1, .status = &status});
     EXPECT_EQ(test::Utf8(status.str()), message) << url;
-    EXPECT_EQ(text.str(), message == std::string("200 OK") ? "abc" : "") << url;
+    EXPECT_EQ(text.str(), url == cut.Url("/") ? "abc" : "") << url;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << url;
   }
 }

@@ -33,8 +33,6 @@ bool KnownWineDifference(const char* difference) {
 
 int FatalExitCode() {
 #ifdef _WIN32
-  if (KnownWineDifference("ExitProcess(-1) reaches the parent as exit code 255, not -1"))
-    return 255;
   return -1;
 #else
   return 255;

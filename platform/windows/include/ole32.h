@@ -1,5 +1,6 @@
 // COM initialisation per thread (CoInitialize, CoUninitialize): the system's own.
 #pragma once
 
-#include <objbase.h>
 #include "win32_types.h"
+
+#include <objbase.h>

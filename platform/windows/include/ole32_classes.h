@@ -2,5 +2,6 @@
 // system's registry, CoCreateInstance and OleRun are the system's own.
 #pragma once
 
-#include <ole2.h>
 #include "oleaut32_interfaces.h"
+
+#include <ole2.h>

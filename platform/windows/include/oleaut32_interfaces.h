@@ -2,5 +2,6 @@
 // and their type descriptions, as the system declares them.
 #pragma once
 
-#include <oaidl.h>
 #include "oleaut32_types.h"
+
+#include <oaidl.h>

@@ -2,8 +2,9 @@
 // as the system declares them.
 #pragma once
 
-#include <oleauto.h>
 #include "win32_types.h"
+
+#include <oleauto.h>
 
 // The cross compiler's SDK declares the sources of these copies and
 // conversions without const, as old SDKs did; the system never writes them,

@@ -3,5 +3,6 @@
 // on the first call, so nothing links them.
 #pragma once
 
-#include_next <winhttp.h>
 #include "win32_types.h"
+
+#include_next <winhttp.h>

@@ -4,8 +4,9 @@
 // header does.
 #pragma once
 
-#include_next <wininet.h>
 #include "win32_types.h"
+
+#include_next <wininet.h>
 
 inline constexpr INTERNET_SCHEME INET_SCHEME_HTTP = INTERNET_SCHEME_HTTP;
 inline constexpr INTERNET_SCHEME INET_SCHEME_HTTPS = INTERNET_SCHEME_HTTPS;
