@@ -17,12 +17,30 @@ add_subdirectory(platform/windows)
 add_subdirectory(runtime)
 add_subdirectory(regex)
 add_subdirectory(http)
-# The window units of ui/win32 and the viewer on them, once ui/win32 is there.
+# The window units of ui/win32 and the viewer on them.
 if(EXISTS ${PROJECT_SOURCE_DIR}/ui/win32/CMakeLists.txt)
   add_subdirectory(ui)
   add_subdirectory(app)
+  # build/windows/quoteview.exe, and the zip beside it that holds all it
+  # needs: the program links its compiler's runtime and libpng statically and
+  # otherwise uses only the system's own DLLs.
+  set_target_properties(quoteview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  set(QUOTEVIEW_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/quoteview-${PROJECT_VERSION}-windows-x86_64.zip)
+  set(zip_folder ${CMAKE_BINARY_DIR}/zip/quoteview)
+  add_custom_command(
+    OUTPUT ${QUOTEVIEW_WINDOWS_ZIP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/zip
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_folder}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quoteview> ${zip_folder}/
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/windows/readme.txt
+            ${zip_folder}/
+    COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/zip
+            ${CMAKE_COMMAND} -E tar cf ${QUOTEVIEW_WINDOWS_ZIP} --format=zip quoteview
+    DEPENDS quoteview ${PROJECT_SOURCE_DIR}/packaging/windows/readme.txt
+    COMMENT "Packing ${QUOTEVIEW_WINDOWS_ZIP}")
+  add_custom_target(quoteview_zip ALL DEPENDS ${QUOTEVIEW_WINDOWS_ZIP})
 else()
-  message(STATUS "ui/win32 is missing: only the runtime, regex and http layers and their tests are built")
+  message(STATUS "ui/win32 is missing: the runtime, regex and http layers and their tests only")
 endif()
 
 if(QUOTEVIEW_BUILD_TESTS)

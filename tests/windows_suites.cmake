@@ -36,6 +36,13 @@ set(QUOTEVIEW_WINDOWS_LEFT_OUT_TESTS
   RegexObject.EveryInstanceLeavesItsThreadsComCountBalanced)
 list(JOIN QUOTEVIEW_WINDOWS_LEFT_OUT_TESTS ":" QUOTEVIEW_WINDOWS_TEST_FILTER)
 
+# The Linux quote-service, for the Windows checks that run the viewer
+# against it (`make test` gives the one of its test build).
+set(QUOTEVIEW_QUOTE_SERVICE "" CACHE FILEPATH "The Linux quote-service the Windows checks run")
+
+# Every Windows suite, for `make test` to build.
+add_custom_target(windows_tests)
+
 function(quoteview_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "" "" "SOURCES;LIBRARIES")
   set(sources)
@@ -53,6 +60,7 @@ function(quoteview_test_suite name)
     endif()
   endforeach()
   add_executable(${name} ${sources})
+  add_dependencies(windows_tests ${name})
   # The program binds WinHTTP at run time; tests also name its functions.
   target_link_libraries(${name} PRIVATE ${libraries} winhttp GTest::gtest GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -65,3 +73,15 @@ add_subdirectory(support)
 add_subdirectory(runtime)
 add_subdirectory(regex)
 add_subdirectory(http)
+# With the window units: their suite, the quote record format's, and the
+# viewer end to end against the Linux quote-service.
+if(TARGET qv_app)
+  add_subdirectory(ui)
+  add_subdirectory(app)
+  if(QUOTEVIEW_QUOTE_SERVICE)
+    add_dependencies(windows_tests quoteview)
+    add_test(NAME WindowsViewer.EndToEnd
+             COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-windows-viewer $<TARGET_FILE:quoteview>
+                     ${QUOTEVIEW_QUOTE_SERVICE})
+  endif()
+endif()
