@@ -6,15 +6,33 @@ TSAN_BUILD := build/tsan
 RELEASE_BUILD := build/release
 FUZZ_BUILD := build/fuzz
 FUZZ_SECONDS ?= 20
+WINDOWS_BUILD := build/windows
+WINDOWS_CONFIGURE := cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
-.PHONY: deps test bench fuzz run package clean
+.PHONY: deps windows-deps test bench fuzz run package windows clean
 
 deps:
 	@scripts/install-deps
 
+# The cross compiler and Wine, libpng for Windows and the whole cpp-httplib
+# header for the Windows test servers, each from Debian at a pinned version.
+windows-deps:
+	@scripts/install-deps windows
+	@scripts/build-windows-libpng
+	@scripts/fetch-windows-httplib
+
+# The Windows program: build/windows/quoteview.exe and the zip beside it.
+windows: windows-deps
+	@$(WINDOWS_CONFIGURE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target quoteview_zip
+	@echo "windows: $(WINDOWS_BUILD)/quoteview.exe"
+	@echo "windows: $$(ls $(WINDOWS_BUILD)/quoteview-*-windows-x86_64.zip)"
+
 # The layer rule is checked first; then the tests run in a sanitizer build,
-# headless, with leak checking on.
-test: deps
+# headless, with leak checking on; then the Windows builds of the suites run
+# under Wine, all in one Wine session.
+test: deps windows-deps
 	@scripts/check-layers
 	@cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUOTEVIEW_SANITIZE=ON >/dev/null
 	@cmake --build $(TEST_BUILD) -j$(JOBS)
@@ -27,6 +45,12 @@ test: deps
 	@cmake --build $(TSAN_BUILD) -j$(JOBS) --target threaded_tests
 	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 		ctest --output-on-failure -j$(JOBS) --timeout 120 -L threaded
+	@# The Windows suites find the Linux quote-service of the test build.
+	@$(WINDOWS_CONFIGURE) -DQUOTEVIEW_QUOTE_SERVICE=$(CURDIR)/$(TEST_BUILD)/service/quote-service \
+		>/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target windows_tests
+	@cd $(WINDOWS_BUILD) && ../../scripts/wine-env --command \
+		ctest --output-on-failure -j$(JOBS) --timeout 300
 
 bench: deps
 	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUOTEVIEW_BUILD_BENCH=ON >/dev/null

@@ -11,6 +11,7 @@
 #include "http/response_body.h"
 #include "http/response_headers.h"
 #include "http/winhttp_handle.h"
+#include "oleaut32_types.h"
 #include "regex/regex_object.h"
 #include "runtime/app_routines.h"
 #include "runtime/constant_pool.h"
@@ -41,16 +42,16 @@ constexpr const char* kReadFailed = "713 读取数据失败!";
 
 constexpr int kDefaultTimeoutMs = 30000;
 
-const char16_t* Verb(int32_t method) {
+LPCWSTR Verb(int32_t method) {
   switch (method) {
     case 1:
-      return u"POST";
+      return OLESTR("POST");
     case 2:
-      return u"HEAD";
+      return OLESTR("HEAD");
     case 3:
-      return u"PUT";
+      return OLESTR("PUT");
     default:
-      return u"GET";
+      return OLESTR("GET");
   }
 }
 

@@ -1,5 +1,6 @@
 #include "http/request_target.h"
 
+#include "oleaut32_types.h"
 #include "runtime/platform_functions.h"
 #include "runtime/wide_text.h"
 #include "winhttp.h"
@@ -8,8 +9,8 @@ namespace http {
 namespace {
 
 // A part the platform found, or the empty string for one it did not.
-std::u16string_view Part(const char16_t* start, DWORD length) {
-  return start ? std::u16string_view(start, length) : std::u16string_view();
+std::basic_string_view<WCHAR> Part(LPCWSTR start, DWORD length) {
+  return start ? std::basic_string_view<WCHAR>(start, length) : std::basic_string_view<WCHAR>();
 }
 
 }  // namespace
@@ -27,13 +28,13 @@ bool CrackRequestUrl(rt::TextRef url, RequestTarget* target) {
                                                       rt::WideLength(wide_url), DWORD{0}, &parts)) {
     return false;
   }
-  std::u16string_view host = Part(parts.lpszHostName, parts.dwHostNameLength);
-  target->host = rt::WideToAnsi(rt::ByteSet::Copy(host.data(), host.size() * sizeof(char16_t)));
+  std::basic_string_view<WCHAR> host = Part(parts.lpszHostName, parts.dwHostNameLength);
+  target->host = rt::WideToAnsi(rt::ByteSet::Copy(host.data(), host.size() * sizeof(WCHAR)));
   target->port = parts.nPort;
   // Without a path the query goes too: the request is for "/" alone.
-  std::u16string_view path = Part(parts.lpszUrlPath, parts.dwUrlPathLength);
+  std::basic_string_view<WCHAR> path = Part(parts.lpszUrlPath, parts.dwUrlPathLength);
   if (path.empty()) {
-    target->object_name = u"/";
+    target->object_name = OLESTR("/");
   } else {
     target->object_name = path;
     target->object_name += Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);

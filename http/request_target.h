@@ -10,10 +10,10 @@
 namespace http {
 
 struct RequestTarget {
-  rt::Text host;               // GBK
-  INTERNET_PORT port = 0;      // the URL's, or 80 / 443 by scheme
-  std::u16string object_name;  // path and query; "/" alone when the path is empty
-  bool secure = false;         // https
+  rt::Text host;                         // GBK
+  INTERNET_PORT port = 0;                // the URL's, or 80 / 443 by scheme
+  std::basic_string<WCHAR> object_name;  // path and query; "/" alone when the path is empty
+  bool secure = false;                   // https
 };
 
 // Splits `url` with WinHttpCrackUrl; false when the platform refuses it.

@@ -257,7 +257,7 @@ char* StringToText(BSTR text) {
   // at the string's first NUL without a search for it.
   if (IsAscii(text, units)) {
     // ASCII is the same in the ANSI code page and in UTF-16: no converter needed.
-    if (text[0] == u'\0') return nullptr;
+    if (text[0] == OLECHAR{0}) return nullptr;
     auto* block = static_cast<char*>(RtAllocSize(static_cast<size_t>(units) + 1));
     std::copy(text, text + units, block);
     block[units] = '\0';
@@ -338,8 +338,8 @@ HRESULT ObjectToVariant(const ObjectCell* cell, VARTYPE base, VARIANT* out) {
     if (FAILED(info->RecordCreateCopy(cell->record, &copy))) return S_OK;
     info->AddRef();
     out->vt = VT_RECORD;
-    out->record.pvRecord = copy;
-    out->record.pRecInfo = info;
+    out->pvRecord = copy;
+    out->pRecInfo = info;
     return S_OK;
   }
   if (!cell->object) return S_OK;

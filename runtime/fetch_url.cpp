@@ -162,8 +162,8 @@ void* Fetch(const char* address) {
 
   // The proxy settings go to the session and the connection every time;
   // a failure here changes nothing for the fetch.
-  INTERNET_PROXY_INFO info{proxy.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY,
-                           proxy.empty() ? nullptr : proxy.c_str(), nullptr};
+  const DWORD access = proxy.empty() ? INTERNET_OPEN_TYPE_PRECONFIG : INTERNET_OPEN_TYPE_PROXY;
+  INTERNET_PROXY_INFO info{access, proxy.empty() ? nullptr : proxy.c_str(), nullptr};
   InternetSetOptionA(session, INTERNET_OPTION_PROXY, &info, sizeof info);
   InternetSetOptionA(connection.get(), INTERNET_OPTION_PROXY_USERNAME, proxy_user.data(),
                      static_cast<DWORD>(proxy_user.size() + 1));

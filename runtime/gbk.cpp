@@ -12,7 +12,7 @@ std::string Convert(std::string_view input, UINT from, UINT to) {
   int length = static_cast<int>(input.size());
   int wide_count = MultiByteToWideChar(from, 0, input.data(), length, nullptr, 0);
   if (wide_count <= 0) return {};
-  std::u16string wide(static_cast<size_t>(wide_count), u'\0');
+  std::basic_string<WCHAR> wide(static_cast<size_t>(wide_count), WCHAR{0});
   MultiByteToWideChar(from, 0, input.data(), length, wide.data(), wide_count);
   int byte_count =
       WideCharToMultiByte(to, 0, wide.data(), wide_count, nullptr, 0, nullptr, nullptr);

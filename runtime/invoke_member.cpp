@@ -68,14 +68,14 @@ class WideName {
     } else if (units) {
       MultiByteToWideChar(CP_ACP, 0, text, bytes, out, units);
     }
-    out[units] = u'\0';
+    out[units] = OLECHAR{0};
     name_ = out;
   }
   LPOLESTR get() const { return name_; }
 
  private:
   std::array<OLECHAR, 128> buffer_;
-  std::u16string heap_;
+  std::basic_string<OLECHAR> heap_;
   LPOLESTR name_;
 };
 

@@ -42,7 +42,7 @@ bool CreateInCell(ObjectCell* cell, const char* name) {
   BSTR wide = automation::TextToString(name);
   if (!wide) return false;
   CLSID clsid;
-  HRESULT hr = wide[0] == u'{' ? CLSIDFromString(wide, &clsid) : CLSIDFromProgID(wide, &clsid);
+  HRESULT hr = wide[0] == '{' ? CLSIDFromString(wide, &clsid) : CLSIDFromProgID(wide, &clsid);
   SysFreeString(wide);
   if (FAILED(hr)) return false;
   IUnknown* object = nullptr;

@@ -57,11 +57,15 @@ LPCSTR LookupKey(const char* export_name) {
   return reinterpret_cast<LPCSTR>(ordinal);
 }
 
-// A bare file name is looked for in the program's folder first, then through
-// the loader's own search; a name with a drive or a folder only as written.
+// A name without a drive is looked for in the program's folder first, then
+// through the loader's own search; a name with a drive only as written. Where
+// folders are separated by "/", a name holding one is a path and is also
+// loaded only as written.
 HMODULE LoadDeclaredLibrary(const char* library) {
-  if (!std::strchr(library, ':') && !std::strchr(library, '/')) {
-    std::string local = platform::ProgramFolder() + "/" + library;
+  const bool path =
+      std::strchr(library, ':') || (platform::kFolderSeparator == '/' && std::strchr(library, '/'));
+  if (!path) {
+    std::string local = platform::ProgramFolder() + platform::kFolderSeparator + library;
     if (HMODULE module = LoadLibraryA(local.c_str())) return module;
   }
   return LoadLibraryA(library);

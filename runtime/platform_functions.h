@@ -131,7 +131,9 @@ auto CallPlatformFunction(Args&&... args) {
   using Fn = typename PlatformSignature<Index>::type;
   FARPROC address = ProgramBinding(Index).address.load(std::memory_order_acquire);
   if (!address) address = BindPlatformFunction(Index);
-  return reinterpret_cast<Fn>(address)(std::forward<Args>(args)...);
+  // Through the generic function pointer type, which any function pointer
+  // type converts from without a complaint about the parameters.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address))(std::forward<Args>(args)...);
 }
 
 }  // namespace rt

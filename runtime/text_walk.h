@@ -66,9 +66,8 @@ inline size_t FindExact(std::string_view text, std::string_view sought, size_t f
       candidate = FindByte(text, sought[0], pos);
       if (candidate == std::string_view::npos) return candidate;
     } else {
-      const void* hit = memmem(text.data() + pos, text.size() - pos, sought.data(), sought.size());
-      if (!hit) return std::string_view::npos;
-      candidate = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+      candidate = text.find(sought, pos);
+      if (candidate == std::string_view::npos) return candidate;
     }
     if (StartsCharacter(text, anchor, candidate)) return candidate;
     // The candidate is a trail byte, so the byte after it starts a character.

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "oleaut32_types.h"
 #include "runtime/blocks.h"
 #include "runtime/core_commands.h"
 #include "runtime/heap.h"
@@ -56,11 +57,11 @@ rt::ByteSet AnsiToWide(rt::TextRef text, bool drop_terminator) {
 rt::Text WideToAnsi(rt::ByteSetRef wide) {
   int units = wide.size() / 2;
   if (units == 0) return {};
-  const auto* data = reinterpret_cast<const char16_t*>(rt::ByteSetBytes(wide.get()));
-  std::vector<char16_t> aligned;
-  if (reinterpret_cast<uintptr_t>(data) % alignof(char16_t) != 0) {
+  const auto* data = reinterpret_cast<const WCHAR*>(rt::ByteSetBytes(wide.get()));
+  std::vector<WCHAR> aligned;
+  if (reinterpret_cast<uintptr_t>(data) % alignof(WCHAR) != 0) {
     aligned.resize(static_cast<size_t>(units));
-    std::memcpy(aligned.data(), data, aligned.size() * sizeof(char16_t));
+    std::memcpy(aligned.data(), data, aligned.size() * sizeof(WCHAR));
     data = aligned.data();
   }
   // A unit gives at most two bytes of GBK (composing marks only shortens the
@@ -79,8 +80,8 @@ rt::Text WideToAnsi(rt::ByteSetRef wide) {
   return rt::Text(static_cast<char*>(rt::RtReallocSize(block, static_cast<size_t>(bytes) + 1)));
 }
 
-const char16_t* WideChars(const rt::ByteSet& wide) {
-  return wide.empty() ? u"" : reinterpret_cast<const char16_t*>(wide.data());
+LPCWSTR WideChars(const rt::ByteSet& wide) {
+  return wide.empty() ? OLESTR("") : reinterpret_cast<LPCWSTR>(wide.data());
 }
 
 uint32_t WideLength(const rt::ByteSet& wide) {

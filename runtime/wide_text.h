@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "runtime/owned.h"
+#include "win32_types.h"
 
 namespace rt {
 
@@ -19,7 +20,7 @@ rt::Text WideToAnsi(rt::ByteSetRef wide);
 
 // The characters of a byte set made by AnsiToWide, or "" when it is empty,
 // so a platform call always receives a terminated string.
-const char16_t* WideChars(const rt::ByteSet& wide);
+LPCWSTR WideChars(const rt::ByteSet& wide);
 // Its length in UTF-16 units without the terminator (0 when empty).
 uint32_t WideLength(const rt::ByteSet& wide);
 

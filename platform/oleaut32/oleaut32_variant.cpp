@@ -39,14 +39,13 @@ HRESULT CopyOwned(VARIANT* out, const VARIANT& source) {
       if (source.punkVal) source.punkVal->AddRef();
       return S_OK;
     case VT_RECORD:
-      if (!source.record.pRecInfo) return E_INVALIDARG;
-      out->record.pvRecord = nullptr;
-      if (source.record.pvRecord) {
-        HRESULT hr =
-            source.record.pRecInfo->RecordCreateCopy(source.record.pvRecord, &out->record.pvRecord);
+      if (!source.pRecInfo) return E_INVALIDARG;
+      out->pvRecord = nullptr;
+      if (source.pvRecord) {
+        HRESULT hr = source.pRecInfo->RecordCreateCopy(source.pvRecord, &out->pvRecord);
         if (FAILED(hr)) return hr;
       }
-      source.record.pRecInfo->AddRef();
+      source.pRecInfo->AddRef();
       return S_OK;
     default:
       return S_OK;
@@ -133,10 +132,9 @@ HRESULT VariantClear(VARIANT* variant) {
     } else if (variant->vt == VT_UNKNOWN || variant->vt == VT_DISPATCH) {
       if (variant->punkVal) variant->punkVal->Release();
     } else if (variant->vt == VT_RECORD) {
-      if (variant->record.pRecInfo) {
-        if (variant->record.pvRecord)
-          variant->record.pRecInfo->RecordDestroy(variant->record.pvRecord);
-        variant->record.pRecInfo->Release();
+      if (variant->pRecInfo) {
+        if (variant->pvRecord) variant->pRecInfo->RecordDestroy(variant->pvRecord);
+        variant->pRecInfo->Release();
       }
     }
   }

@@ -4,15 +4,21 @@
 
 #include <string>
 
-#include "ole32_classes.h"
 #include "ole32_state.h"
-#include "stream_class.h"
 #include "tests/support/gbk_literals.h"
+#include "tests/support/wine_difference.h"
+#ifndef _WIN32
+#include "ole32_classes.h"
+#include "stream_class.h"
+#endif
 
 namespace {
 
 using test::Gbk;
 
+// Our platform's class registry lets a test count the streams made; the
+// system's registry has no such seam.
+#ifndef _WIN32
 // Stands in for the built-in "Adodb.Stream" class while it lives, making the
 // same objects and counting them.
 int streams_made = 0;
@@ -31,6 +37,7 @@ struct CountedStreams {
     platform::RegisterClassFactory(u"Adodb.Stream", platform::CLSID_Stream, factory);
   }
 };
+#endif
 
 std::string Decode(std::string_view body) {
   regex::Regex regex;
@@ -47,6 +54,11 @@ const char kUtf8Name[] = "\xE6\xB5\xA6\xE5\x8F\x91\xE9\x93\xB6\xE8\xA1\x8C";  //
 
 TEST(DecodeResponseText, DeclaredUtf8IsReDecodedIntoLocalText) {
   std::string page = Page("<meta charset=utf-8>", kUtf8Name);
+  // Under Wine the declaration is never read, so the page stays as it came.
+  if (test::KnownWineDifference(test::wine::kMatchesUntyped)) {
+    EXPECT_EQ(Decode(page), page);
+    return;
+  }
   EXPECT_EQ(Decode(page), Page("<meta charset=utf-8>", Gbk("浦发银行")));
   // In capitals, with a quote before the name.
   std::string upper =
@@ -57,23 +69,29 @@ TEST(DecodeResponseText, DeclaredUtf8IsReDecodedIntoLocalText) {
 }
 
 TEST(DecodeResponseText, LocalCharsetsAreReturnedAsReceived) {
+#ifndef _WIN32
   CountedStreams counted;
   streams_made = 0;
+#endif
   std::string gbk_page = Page("<meta charset=gbk>", Gbk("浦发银行"));
   EXPECT_EQ(Decode(gbk_page), gbk_page);
   std::string gb2312_page = Page("<meta charset=\"gb2312\">", Gbk("浦发银行"));
   EXPECT_EQ(Decode(gb2312_page), gb2312_page);
+#ifndef _WIN32
   EXPECT_EQ(streams_made, 0);
+#endif
   // Capitals go through the stream, which yields the same text.
   std::string capitals = Page("<meta charset=GBK>", Gbk("浦发银行"));
   EXPECT_EQ(Decode(capitals), capitals);
+#ifndef _WIN32
   EXPECT_EQ(streams_made, 1);
+#endif
 }
 
 TEST(DecodeResponseText, DeclarationsThePatternCannotSeeAreIgnored) {
   // Past the first 1024 bytes, or broken over two lines.
-  std::string far = std::string(1020, ' ') + "<meta charset=utf-8>" + kUtf8Name;
-  EXPECT_EQ(Decode(far), far);
+  std::string distant = std::string(1020, ' ') + "<meta charset=utf-8>" + kUtf8Name;
+  EXPECT_EQ(Decode(distant), distant);
   std::string broken = std::string("<meta\ncharset=utf-8>") + kUtf8Name;
   EXPECT_EQ(Decode(broken), broken);
   // Plain text such as a quote answer.
@@ -92,7 +110,9 @@ TEST(DecodeResponseText, BodyIsCutAtItsFirstNul) {
 
 TEST(DecodeResponseText, UnknownCharsetYieldsEmptyTextAndComStaysBalanced) {
   const int before = platform::CoInitializeDepthForThisThread();
-  EXPECT_EQ(Decode(Page("<meta charset=klingon-8>", "abc")), "");
+  const std::string page = Page("<meta charset=klingon-8>", "abc");
+  EXPECT_EQ(Decode(page),
+            test::KnownWineDifference(test::wine::kMatchesUntyped) ? page : std::string());
   EXPECT_EQ(platform::CoInitializeDepthForThisThread(), before);
 }
 

@@ -13,13 +13,19 @@
 #include <tuple>
 #include <utility>
 
+#include "ole32_state.h"
+// Our platform's seams keep every name but loopback unresolvable and count
+// the open handles; the system's libraries have no such seams, and no test
+// name resolves there either.
+#ifndef _WIN32
 #include "loader_test_seams.h"
 #include "net_test_seams.h"
-#include "ole32_state.h"
+#endif
 #include "runtime/core_commands.h"
 #include "runtime/platform_functions.h"
 #include "tests/support/gbk_literals.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -35,16 +41,20 @@ thread_local int pumps = 0;
 class HttpRequestTest : public testing::Test {
  protected:
   void SetUp() override {
+#ifndef _WIN32
     platform::SetHostMapForTests({});
+#endif
     rt::SetPendingEventsPump([] { ++pumps; });
     pumps = 0;
     com_depth_ = platform::CoInitializeDepthForThisThread();
   }
   void TearDown() override {
     rt::SetPendingEventsPump(nullptr);
+#ifndef _WIN32
     platform::ClearHostMapForTests();
     platform::SetExtraCaBundleForTests("");
     EXPECT_EQ(platform::OpenInternetHandleCount(), 0);
+#endif
     EXPECT_EQ(platform::CoInitializeDepthForThisThread(), com_depth_);
   }
   int com_depth_ = 0;
@@ -113,14 +123,19 @@ TEST_F(HttpRequestTest, OutParametersCookiesRedirectsAndDecoding) {
   new_cookies.reset();
   args.cookies = &cookies;
   http::HttpRequest(args);
-  EXPECT_EQ(server.LastRequest().Header("Cookie"), "s=1");
+  EXPECT_EQ(server.LastRequest().Header("Cookie"),
+            test::KnownWineDifference(test::wine::kRedirectCookieDropped) ? "" : "s=1");
   EXPECT_EQ(new_cookies.str(), "u=3;old=9");
   EXPECT_EQ(cookies.str(), "u=3; old=9");
   args.no_redirect = true;
   EXPECT_EQ(http::HttpRequest(args).str(), "moved");
   EXPECT_EQ(status.str(), "302 Found");
   EXPECT_EQ(location.str(), "/next");
-  EXPECT_EQ(http::HttpRequest(server.Url("/utf8")).str(), Gbk("<meta charset=utf-8>行情"));
+  // Under Wine the declaration is never read, so the page stays as it came.
+  EXPECT_EQ(http::HttpRequest(server.Url("/utf8")).str(),
+            test::KnownWineDifference(test::wine::kMatchesUntyped)
+                ? std::string("<meta charset=utf-8>\xE8\xA1\x8C\xE6\x83\x85")
+                : Gbk("<meta charset=utf-8>行情"));
 }
 
 TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
@@ -130,7 +145,9 @@ TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
     S gone({});
     refused = gone.port();
   }
+#ifndef _WIN32
   platform::SetHostMapForTests({{"nowhere.test", ""}});
+#endif
   HttpTestServer loop;
   loop.Reply("/loop", "HTTP/1.1 302 Found\r\nLocation: /loop\r\n\r\n");
   test::FullBacklogListener unanswered;
@@ -142,21 +159,29 @@ TEST_F(HttpRequestTest, FailuresAndBadInputLeaveTheirMessageWithinTheTimeout) {
       {"ftp://127.0.0.1/", "701 解析URL地址失败!"},
       {"", "701 解析URL地址失败!"},
       {"http://127.0.0.1:" + std::to_string(refused) + "/", "711 发送请求失败!"},
+#ifndef _WIN32
+      // Names that resolve nowhere: only where the host map keeps them from
+      // reaching a name server.
       {"http://nowhere.test/", "711 发送请求失败!"},
-      {unanswered.Url("/"), "711 发送请求失败!"},
       {Gbk("http://行情.cn/"), "711 发送请求失败!"},
+#endif
+      {unanswered.Url("/"), "711 发送请求失败!"},
       {silent.Url("/"), "712 服务器未响应!"},
       {garbage.Url("/"), "712 服务器未响应!"},
       {huge.Url("/"), "712 服务器未响应!"},
       {loop.Url("/loop"), "712 服务器未响应!"},
       {cut.Url("/"), "200 OK"},  // the read's 713 gives way to the status line
   };
-  for (const auto& [url, message] : cases) {
+  for (auto [url, message] : cases) {
+    if (url == silent.Url("/") && test::KnownWineDifference(test::wine::kResponseWaitUnbounded))
+      continue;  // the request would wait as long as the server
+    if (url == huge.Url("/") && test::KnownWineDifference(test::wine::kHugeHeadAccepted))
+      message = "200 OK";
     rt::Text status;
     auto started = std::chrono::steady_clock::now();
     rt::Text text = http::HttpRequest({.url = url, .timeout_seconds = 1, .status = &status});
     EXPECT_EQ(test::Utf8(status.str()), message) << url;
-    EXPECT_EQ(text.str(), message == std::string("200 OK") ? "abc" : "") << url;
+    EXPECT_EQ(text.str(), url == cut.Url("/") ? "abc" : "") << url;
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << url;
   }
 }
@@ -227,9 +252,9 @@ struct Recorder {
 
 template <class T>
 std::string Shown(T value) {
-  if constexpr (std::is_convertible_v<T, const char16_t*>) {
+  if constexpr (std::is_convertible_v<T, LPCWSTR>) {
     std::string ascii = value ? "\"" : "null";
-    for (const char16_t* c = value; c && *c; ++c) ascii += static_cast<char>(*c);
+    for (LPCWSTR c = value; c && *c; ++c) ascii += static_cast<char>(*c);
     return value ? ascii + "\"" : ascii;
   } else if constexpr (std::is_pointer_v<T>) {
     return !value ? "null" : record.names.contains(value) ? record.names[value] : "*";
@@ -387,6 +412,8 @@ TEST_F(HttpRequestStepsTest, EachFailingStepLeavesItsMessageAndPumpsUpToIt) {
   }
 }
 
+#ifndef _WIN32
+// The system's Winhttp.dll cannot be hidden from a Windows program.
 TEST(HttpRequestDeathTest, AMissingWinHttpEndsTheProgramAtTheFirstRequest) {
   // A fresh process, so that no entry of the table is bound yet.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -395,8 +422,9 @@ TEST(HttpRequestDeathTest, AMissingWinHttpEndsTheProgramAtTheFirstRequest) {
         platform::HideModuleForTests("Winhttp.dll");
         http::HttpRequest("http://127.0.0.1:9/");
       },
-      testing::ExitedWithCode(255),
+      testing::ExitedWithCode(test::FatalExitCode()),
       HasSubstr("错误信息：无法找到指定DLL库文件“Winhttp.dll”中的输出命令“WinHttpCheckPlatform”"));
 }
+#endif
 
 }  // namespace

@@ -22,6 +22,7 @@ cases=(
   'runtime/planted.cpp|#include "loader_stats.h"'                  # a test seam in product code
   'runtime/planted.cpp|#include "runtime/no_such_header.h"'        # a header that does not exist
   'platform/kernel32/planted.cpp|#include "oleaut32.h"'            # a library using a higher one
+  'platform/windows/planted.cpp|#include "runtime/value.h"'         # the Windows platform using a layer above
   'ui/planted.h|#include "ui/qt/unit.h"'                           # the units needing their backend
   'ui/planted.h|#include <QWidget>'                                # Qt outside the backend
   'tests/runtime/planted_test.cpp|#include "ui/qt/unit.h"'         # a test reaching above its layer

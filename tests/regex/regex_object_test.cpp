@@ -11,14 +11,27 @@
 #include "runtime/automation_owned.h"
 #include "runtime/last_call_status.h"
 #include "tests/support/gbk_literals.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
 using regex::Regex;
 using test::Gbk;
 
+// Under Wine a search runs but its matches cannot be read: true, after
+// checking that this is so, when the test has to end there.
+bool MatchesUnreadableUnderWine(Regex& r) {
+  if (!test::KnownWineDifference(test::wine::kMatchesUntyped)) return false;
+  EXPECT_TRUE(r.Search("b", "abc"));
+  EXPECT_EQ(r.MatchCount(), 0);
+  EXPECT_EQ(rt::LastCallStatus(), rt::status::NoTypeInfo);
+  EXPECT_EQ(r.Replace("x").str(), "axc");
+  return true;
+}
+
 TEST(RegexObject, FindsAndReportsGbkBytePositions) {
   Regex r;
+  if (MatchesUnreadableUnderWine(r)) return;
   ASSERT_TRUE(r.Search("b", "abc"));
   EXPECT_EQ(r.MatchCount(), 1);
   int32_t position = -1;
@@ -69,6 +82,7 @@ TEST(RegexObject, InvalidPatternFailsTheSearch) {
 
 TEST(RegexObject, OptionsAndTheirDefaults) {
   Regex r;
+  if (MatchesUnreadableUnderWine(r)) return;
   ASSERT_TRUE(r.Search("A", "a", true));
   EXPECT_EQ(r.MatchCount(), 0);
   ASSERT_TRUE(r.Search("A", "a"));
@@ -95,6 +109,7 @@ TEST(RegexObject, OptionsAndTheirDefaults) {
 
 TEST(RegexObject, ExpandQuoteTurnsThePlaceholderIntoAQuote) {
   Regex r;
+  if (MatchesUnreadableUnderWine(r)) return;
   const std::string placeholder = Gbk("#引号");
   ASSERT_TRUE(r.Search(placeholder, "say \"hi\"", {}, {}, {}, true));
   EXPECT_EQ(r.MatchCount(), 2);
@@ -119,6 +134,7 @@ TEST(RegexObject, ReplaceHonoursGlobal) {
 
 TEST(RegexObject, GroupsAndCharsetSniffing) {
   Regex r;
+  if (MatchesUnreadableUnderWine(r)) return;
   const std::string page =
       "<html><META http-equiv=\"Content-Type\" content=\"text/html; "
       "charset=gbk\"></html>";
@@ -140,6 +156,7 @@ TEST(RegexObject, GroupsAndCharsetSniffing) {
 
 TEST(RegexObject, CopiesShareTheResults) {
   Regex r;
+  if (MatchesUnreadableUnderWine(r)) return;
   ASSERT_TRUE(r.Search("n", "banana"));
   Regex copy(r);
   ASSERT_TRUE(r.Search("x", "banana"));

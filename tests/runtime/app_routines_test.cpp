@@ -9,6 +9,7 @@
 #include "runtime/app_routines.h"
 #include "runtime/constant_pool.h"
 #include "runtime/heap.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ TEST(ConcatByteSetsDeathTest, TotalsPast32BitsAreRefusedBeforeCopying) {
   // Two counts of 2^31 - 1 and the header make 2^32 + 6 bytes: truncated to 32
   // bits that is a 6-byte block. Only the count words are read before refusing.
   int32_t claims[2] = {1, INT32_MAX};
-  EXPECT_EXIT(rt::ConcatByteSets({claims, claims}), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::ConcatByteSets({claims, claims}), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：分配 4294967302 字节内存失败!");
 }
 
@@ -135,23 +136,26 @@ TEST(ArrayMemberDeathTest, IndexesOutsideTheArrayAreFatal) {
   array.Append("only");
   void* block = array.get();
   EXPECT_EQ(rt::TextMember(rt::ArrayMember(block, 1, sizeof(char*))), array.At(1));
-  EXPECT_EXIT(rt::ArrayMember(block, 0, sizeof(char*)), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::ArrayMember(block, 0, sizeof(char*)),
+              testing::ExitedWithCode(test::FatalExitCode()),
               "错误代码：4\n\n错误信息：数组成员引用下标必须大于等于1");
-  EXPECT_EXIT(rt::ArrayMember(block, INT32_MIN, sizeof(char*)), testing::ExitedWithCode(255),
-              "错误代码：4");
-  EXPECT_EXIT(rt::ArrayMember(block, 2, sizeof(char*)), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::ArrayMember(block, INT32_MIN, sizeof(char*)),
+              testing::ExitedWithCode(test::FatalExitCode()), "错误代码：4");
+  EXPECT_EXIT(rt::ArrayMember(block, 2, sizeof(char*)),
+              testing::ExitedWithCode(test::FatalExitCode()),
               "错误代码：1\n\n错误信息：数组成员引用下标超出定义范围");
-  EXPECT_EXIT(rt::ArrayMember(block, INT32_MAX, sizeof(char*)), testing::ExitedWithCode(255),
-              "错误代码：1");
-  EXPECT_EXIT(rt::ArrayMember(nullptr, 1, sizeof(char*)), testing::ExitedWithCode(255),
-              "错误代码：1");
+  EXPECT_EXIT(rt::ArrayMember(block, INT32_MAX, sizeof(char*)),
+              testing::ExitedWithCode(test::FatalExitCode()), "错误代码：1");
+  EXPECT_EXIT(rt::ArrayMember(nullptr, 1, sizeof(char*)),
+              testing::ExitedWithCode(test::FatalExitCode()), "错误代码：1");
 }
 
 TEST(MultipleChoiceDeathTest, IndexMustNameAListedValue) {
   EXPECT_EQ(rt::MultipleChoice(1, 3), 1);
   EXPECT_EQ(rt::MultipleChoice(3, 3), 3);
-  EXPECT_EXIT(rt::MultipleChoice(0, 3), testing::ExitedWithCode(255), "错误代码：9");
-  EXPECT_EXIT(rt::MultipleChoice(4, 3), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::MultipleChoice(0, 3), testing::ExitedWithCode(test::FatalExitCode()),
+              "错误代码：9");
+  EXPECT_EXIT(rt::MultipleChoice(4, 3), testing::ExitedWithCode(test::FatalExitCode()),
               "“多项选择”命令的索引值参数小于零或超出了所提供参数表范围");
 }
 

@@ -6,6 +6,7 @@
 
 #include "runtime/constant_pool.h"
 #include "runtime/core_commands.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -107,14 +108,14 @@ TEST(ByteSetData, TextStopsAtAZeroByteAndSkipsIt) {
 
 TEST(ByteSetDataDeathTest, OtherTypeNumbersAreFatal) {
   rt::ByteSet b = Bytes("abcd");
-  EXPECT_EXIT(rt::ByteSetData(b, 11), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::ByteSetData(b, 11), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：“欲取出数据的类型”参数值无效");
-  EXPECT_EXIT(rt::ByteSetData(b, 0), testing::ExitedWithCode(255), "参数值无效");
+  EXPECT_EXIT(rt::ByteSetData(b, 0), testing::ExitedWithCode(test::FatalExitCode()), "参数值无效");
 }
 
 TEST(ByteSetCommandsDeathTest, OversizedBlankByteSetNamesTheTrueSize) {
   // The count and the two header words do not fit a block's 32-bit size.
-  EXPECT_EXIT(rt::BlankByteSet(INT32_MAX), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::BlankByteSet(INT32_MAX), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：分配 2147483655 字节内存失败!");
 }
 

@@ -1,5 +1,8 @@
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
-
+#endif
 #include <unistd.h>
 
 #include <atomic>
@@ -21,6 +24,7 @@
 #include "runtime/gbk.h"
 #include "runtime/heap.h"
 #include "tests/support/gbk_literals.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -64,23 +68,39 @@ TEST(FatalErrorText, HeadingNumberAndMessageBlocks) {
 }
 
 TEST(FatalErrorDeathTest, NumberedErrorShowsBothBlocksInOrder) {
-  EXPECT_EXIT(rt::RaiseRuntimeError(1), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::RaiseRuntimeError(1), testing::ExitedWithCode(test::FatalExitCode()),
               "^运行时出错!\n\n错误代码：1\n\n错误信息：数组成员引用下标超出定义范围\n$");
-  EXPECT_EXIT(rt::RaiseRuntimeError(5), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::RaiseRuntimeError(5), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：数据或数组类型不匹配");
 }
 
 TEST(FatalErrorDeathTest, EmptyErrorShowsOnlyTheHeading) {
-  EXPECT_EXIT(rt::ReportFatalError("", 0), testing::ExitedWithCode(255), "^运行时出错!\n\n$");
+  EXPECT_EXIT(rt::ReportFatalError("", 0), testing::ExitedWithCode(test::FatalExitCode()),
+              "^运行时出错!\n\n$");
 }
 
 TEST(FatalErrorDeathTest, AllocationFailureNamesTheSize) {
-  EXPECT_EXIT(rt::RtAlloc(-100), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::RtAlloc(-100), testing::ExitedWithCode(test::FatalExitCode()),
               "^运行时出错!\n\n错误信息：分配 -100 字节内存失败!\n$");
-  // A real exhaustion, in a fresh child: it may not map more than 256 MiB, or,
-  // where the address sanitizer owns the heap, that heap refuses any block
-  // over 1 MiB and answers null (after a warning line of its own).
+  // A real exhaustion, in a fresh child: it may not take more than 256 MiB,
+  // or, where the address sanitizer owns the heap, that heap refuses any
+  // block over 1 MiB and answers null (after a warning line of its own). On
+  // Windows a job object sets the limit.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+#ifdef _WIN32
+  if (test::KnownWineDifference(test::wine::kJobMemoryLimitIgnored)) return;
+  auto exhaust = [] {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit{};
+    limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    limit.ProcessMemoryLimit = 256u << 20;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limit, sizeof limit);
+    AssignProcessToJobObject(job, GetCurrentProcess());
+    rt::RtAlloc(2000000000);
+  };
+  EXPECT_EXIT(exhaust(), testing::ExitedWithCode(test::FatalExitCode()),
+              "运行时出错!\n\n错误信息：分配 2000000000 字节内存失败!\n$");
+#else
   const char* options = std::getenv("ASAN_OPTIONS");
   const std::string saved = options ? options : "";
   setenv("ASAN_OPTIONS", (saved + ":allocator_may_return_null=1:max_allocation_size_mb=1").c_str(),
@@ -92,22 +112,23 @@ TEST(FatalErrorDeathTest, AllocationFailureNamesTheSize) {
 #endif
     rt::RtAlloc(2000000000);
   };
-  EXPECT_EXIT(exhaust(), testing::ExitedWithCode(255),
+  EXPECT_EXIT(exhaust(), testing::ExitedWithCode(test::FatalExitCode()),
               "运行时出错!\n\n错误信息：分配 2000000000 字节内存失败!\n$");
   if (options) {
     setenv("ASAN_OPTIONS", saved.c_str(), 1);
   } else {
     unsetenv("ASAN_OPTIONS");
   }
+#endif
 }
 
 TEST(FatalErrorDeathTest, SizesPast32BitsAreReportedNotWrapped) {
   // 2^32 + 2 bytes would wrap to a 2-byte block that the copy then overruns.
   static const char kTwoBytes[] = "ab";
   std::string_view claimed(kTwoBytes, (size_t{1} << 32) + 1);  // refused before any byte is read
-  EXPECT_EXIT(rt::NewText(claimed), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::NewText(claimed), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：分配 4294967298 字节内存失败!");
-  EXPECT_EXIT(rt::RtAllocSize(size_t{1} << 31), testing::ExitedWithCode(255),
+  EXPECT_EXIT(rt::RtAllocSize(size_t{1} << 31), testing::ExitedWithCode(test::FatalExitCode()),
               "错误信息：分配 2147483648 字节内存失败!");
 }
 
@@ -173,7 +194,7 @@ TEST_F(FatalErrorThreadsDeathTest, LaterReporterLetsTheFirstBoxShowOnItsThread) 
     while (!boxes.box_requested) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     rt::RaiseRuntimeError(1);
   };
-  EXPECT_EXIT(race(), testing::ExitedWithCode(255),
+  EXPECT_EXIT(race(), testing::ExitedWithCode(test::FatalExitCode()),
               "^运行时出错!\r\n\r\n错误信息：刷新线程出错\r\n$");
 }
 

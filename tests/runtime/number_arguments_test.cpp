@@ -8,6 +8,7 @@
 #include "runtime/call_frame.h"
 #include "runtime/core_commands.h"
 #include "runtime/owned.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ TEST(NumberArgumentsDeathTest, NonNumbersEndTheProgram) {
   for (const Call& call : calls) {
     std::vector<ValueRecord> args = call.args;
     EXPECT_EXIT(rt::CallCommand(call.command, args.data(), static_cast<int32_t>(args.size())),
-                testing::ExitedWithCode(255), "欲转换数据类型不是数值");
+                testing::ExitedWithCode(test::FatalExitCode()), "欲转换数据类型不是数值");
   }
 }
 

@@ -128,7 +128,7 @@ TEST_F(ObjectCommandsTest, RecordsAreDestroyedAndPassedAsCopies) {
     const auto& args = probe::LastReceived().args;
     ASSERT_EQ(args.size(), 1u);
     EXPECT_EQ(args[0].vt, VT_RECORD);
-    EXPECT_EQ(*static_cast<int*>(args[0].record.pvRecord), 9);
+    EXPECT_EQ(*static_cast<int*>(args[0].pvRecord), 9);
     probe::LastReceived().Clear();
     // The argument's copy is gone; the cell's record is intact.
     EXPECT_EQ(*static_cast<int*>(record.cell()->record), 9);

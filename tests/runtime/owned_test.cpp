@@ -4,6 +4,7 @@
 
 #include "runtime/constant_pool.h"
 #include "runtime/owned.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -40,10 +41,10 @@ TEST(TextArray, MovingHandsOverTheBlock) {
 TEST(TextArrayDeathTest, AtChecksBothBounds) {
   rt::TextArray array;
   array.Append("x");
-  EXPECT_EXIT(array.At(0), testing::ExitedWithCode(255), "错误代码：4");
-  EXPECT_EXIT(array.At(2), testing::ExitedWithCode(255), "错误代码：1");
+  EXPECT_EXIT(array.At(0), testing::ExitedWithCode(test::FatalExitCode()), "错误代码：4");
+  EXPECT_EXIT(array.At(2), testing::ExitedWithCode(test::FatalExitCode()), "错误代码：1");
   rt::TextArray empty;
-  EXPECT_EXIT(empty.At(1), testing::ExitedWithCode(255), "错误代码：1");
+  EXPECT_EXIT(empty.At(1), testing::ExitedWithCode(test::FatalExitCode()), "错误代码：1");
 }
 
 }  // namespace

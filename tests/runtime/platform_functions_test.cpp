@@ -13,6 +13,7 @@
 #include "loader.h"
 #include "loader_stats.h"
 #include "ole32_state.h"
+#include "tests/support/wine_difference.h"
 #include "user32.h"
 #include "winhttp.h"
 
@@ -203,33 +204,33 @@ class PlatformBindingDeathTest : public testing::Test {
 
 TEST_F(PlatformBindingDeathTest, MissingLibraryEndsTheProgramNamingLibraryAndExport) {
   auto table = MakeTable(PlatformFunctionEntry{"NoSuchLibrary.dll", "WinHttpCheckPlatform"});
-  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(test::FatalExitCode()),
               HasSubstr("错误信息：无法找到指定DLL库文件“NoSuchLibrary.dll”中的输出命令"
                         "“WinHttpCheckPlatform”"));
 }
 
 TEST_F(PlatformBindingDeathTest, MissingExportNamesTheLibraryAsDeclared) {
   auto table = MakeTable(PlatformFunctionEntry{"Winhttp.dll", "WinHttpNoSuchCall"});
-  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(test::FatalExitCode()),
               HasSubstr("无法找到指定DLL库文件“Winhttp.dll”中的输出命令“WinHttpNoSuchCall”"));
 }
 
 TEST_F(PlatformBindingDeathTest, MissingOrdinalIsNamedWithItsHash) {
   auto table = MakeTable(PlatformFunctionEntry{"kernel32.dll", "#999"});
-  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(test::FatalExitCode()),
               HasSubstr("无法找到指定DLL库文件“kernel32.dll”中的输出命令“#999”"));
 }
 
 TEST_F(PlatformBindingDeathTest, EmptyLibraryNameUsesTheShortMessage) {
   auto table = MakeTable(PlatformFunctionEntry{"", "NoSuchCommand"});
-  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(test::FatalExitCode()),
               HasSubstr("错误信息：无法找到指定DLL库文件中的输出命令“NoSuchCommand”"));
 }
 
 TEST_F(PlatformBindingDeathTest, NameWithDriveIsLoadedOnlyAsWritten) {
   // The program folder holds Mpr.dll, but a name with a drive is not looked for there.
   auto table = MakeTable(PlatformFunctionEntry{"C:Mpr.dll", "QvTestModuleAnswer"});
-  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(255),
+  EXPECT_EXIT(table.Bind(0), testing::ExitedWithCode(test::FatalExitCode()),
               HasSubstr("无法找到指定DLL库文件“C:Mpr.dll”中的输出命令“QvTestModuleAnswer”"));
 }
 

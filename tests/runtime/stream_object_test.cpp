@@ -7,6 +7,7 @@
 #include "runtime/automation_owned.h"
 #include "runtime/last_call_status.h"
 #include "tests/support/gbk_literals.h"
+#include "tests/support/wine_difference.h"
 
 namespace {
 
@@ -22,6 +23,15 @@ class StreamObjectTest : public ::testing::Test {
   void TearDown() override {
     stream_.Clear();
     CoUninitialize();
+  }
+
+  // Under Wine the object is made but none of its members can be bound:
+  // true, after checking that this is so, when the test has to end there.
+  bool UnboundUnderWine() {
+    if (!test::KnownWineDifference(test::wine::kStreamUnbound)) return false;
+    EXPECT_FALSE(stream_.WriteProperty("Type", {ValueRecord::Int(1)}));
+    EXPECT_EQ(rt::LastCallStatus(), rt::status::NoTypeInfo);
+    return true;
   }
 
   // Writes the bytes in binary mode and rewinds, leaving the stream open.
@@ -51,6 +61,7 @@ class StreamObjectTest : public ::testing::Test {
 };
 
 TEST_F(StreamObjectTest, DecodesTheCommonCharsetsIntoLocalText) {
+  if (UnboundUnderWine()) return;
   const std::string gbk = test::Gbk("浦发银行 7.50");
   EXPECT_EQ(Decode("\xE6\xB5\xA6\xE5\x8F\x91\xE9\x93\xB6\xE8\xA1\x8C 7.50", "utf-8"), gbk);
   EXPECT_EQ(Decode(gbk, "GBK"), gbk);  // names match whatever their case
@@ -66,6 +77,7 @@ TEST_F(StreamObjectTest, DecodesTheCommonCharsetsIntoLocalText) {
 }
 
 TEST_F(StreamObjectTest, DropsALeadingByteOrderMark) {
+  if (UnboundUnderWine()) return;
   EXPECT_EQ(Decode("\xEF\xBB\xBF"
                    "ab",
                    "utf-8"),
@@ -80,6 +92,7 @@ TEST_F(StreamObjectTest, DropsALeadingByteOrderMark) {
 }
 
 TEST_F(StreamObjectTest, UndecodableBytesBecomeSubstitutes) {
+  if (UnboundUnderWine()) return;
   // One substitute per maximal ill-formed part, which is '?' in GBK.
   const std::pair<std::string, std::string> cases[] = {
       {"a\xFF"
@@ -99,6 +112,7 @@ TEST_F(StreamObjectTest, UndecodableBytesBecomeSubstitutes) {
 }
 
 TEST_F(StreamObjectTest, UnknownCharsetFailsTheWriteAndReadsEmpty) {
+  if (UnboundUnderWine()) return;
   Load("abc");
   stream_.WriteProperty("Type", {ValueRecord::Int(2)});
   EXPECT_FALSE(stream_.WriteProperty("Charset", {ValueRecord::Text("no-such-charset")}));
@@ -108,6 +122,7 @@ TEST_F(StreamObjectTest, UnknownCharsetFailsTheWriteAndReadsEmpty) {
 }
 
 TEST_F(StreamObjectTest, MisuseFailsAsAnException) {
+  if (UnboundUnderWine()) return;
   rt::Variant buffer;
   rt::ByteSet set = rt::ByteSet::Copy("ab", 2);
   buffer.Set(ValueRecord::ByteSet(set.get()));

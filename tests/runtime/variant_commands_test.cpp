@@ -68,7 +68,8 @@ TEST(VariantCommands, TextsGoThroughTheAnsiCodePage) {
   Variant v;
   v.Set(ValueRecord::Text(gbk.c_str()));
   ASSERT_EQ(v.value().vt, VT_BSTR);
-  EXPECT_EQ(std::u16string(v.value().bstrVal, SysStringLen(v.value().bstrVal)), u"股票");
+  EXPECT_EQ(std::basic_string<OLECHAR>(v.value().bstrVal, SysStringLen(v.value().bstrVal)),
+            OLESTR("股票"));
   EXPECT_EQ(v.ToText().str(), gbk);
 }
 

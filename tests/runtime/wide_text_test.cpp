@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "oleaut32_types.h"
 #include "tests/support/gbk_literals.h"
 
 namespace {
@@ -12,8 +13,10 @@ std::string Bytes(const rt::ByteSet& set) {
   return std::string(set.view());
 }
 
-rt::ByteSet WideBytes(std::u16string_view wide) {
-  return rt::ByteSet::Copy(wide.data(), wide.size() * sizeof(char16_t));
+using WideString = std::basic_string<WCHAR>;
+
+rt::ByteSet WideBytes(std::basic_string_view<WCHAR> wide) {
+  return rt::ByteSet::Copy(wide.data(), wide.size() * sizeof(WCHAR));
 }
 
 TEST(AnsiToWide, KeepsOrDropsTheTerminator) {
@@ -31,8 +34,8 @@ TEST(AnsiToWide, ConvertsTwoByteCharactersToOneUnitEach) {
   std::string gbk = test::Gbk("股票=12");
   rt::ByteSet wide = rt::AnsiToWide(gbk, true);
   ASSERT_EQ(wide.size(), 10);
-  std::u16string units(reinterpret_cast<const char16_t*>(wide.data()), 5);
-  EXPECT_EQ(units, u"股票=12");
+  WideString units(reinterpret_cast<const WCHAR*>(wide.data()), 5);
+  EXPECT_EQ(units, OLESTR("股票=12"));
 }
 
 TEST(AnsiToWide, InvalidGbkBecomesQuestionMarksWithoutOverrun) {
@@ -40,7 +43,7 @@ TEST(AnsiToWide, InvalidGbkBecomesQuestionMarksWithoutOverrun) {
   std::string text = "a\x81";
   rt::ByteSet wide = rt::AnsiToWide(text, true);
   ASSERT_EQ(wide.size(), 4);
-  EXPECT_EQ(reinterpret_cast<const char16_t*>(wide.data())[1], u'?');
+  EXPECT_EQ(reinterpret_cast<const WCHAR*>(wide.data())[1], WCHAR{'?'});
 }
 
 TEST(WideToAnsi, RoundTripsGbkText) {
@@ -50,8 +53,8 @@ TEST(WideToAnsi, RoundTripsGbkText) {
 }
 
 TEST(WideToAnsi, EndsAtTheFirstNul) {
-  EXPECT_EQ(rt::WideToAnsi(WideBytes(std::u16string(u"ab\0cd", 5))).str(), "ab");
-  EXPECT_EQ(rt::WideToAnsi(WideBytes(std::u16string(u"\0x", 2))).get(), nullptr);
+  EXPECT_EQ(rt::WideToAnsi(WideBytes(WideString(OLESTR("ab\0cd"), 5))).str(), "ab");
+  EXPECT_EQ(rt::WideToAnsi(WideBytes(WideString(OLESTR("\0x"), 2))).get(), nullptr);
 }
 
 TEST(WideToAnsi, IgnoresAnOddLastByteAndEmptyInput) {
@@ -63,15 +66,13 @@ TEST(WideToAnsi, IgnoresAnOddLastByteAndEmptyInput) {
 }
 
 TEST(WideToAnsi, UnmappableAndUnpairedUnitsBecomeSubstitutes) {
-  rt::Text text =
-      rt::WideToAnsi(WideBytes(u"a\xD800"
-                                 u"b"));
+  rt::Text text = rt::WideToAnsi(WideBytes(OLESTR("a\xD800") OLESTR("b")));
   EXPECT_EQ(text.str(), "a?b");
 }
 
 TEST(WideToAnsi, ComposesBaseAndCombiningMark) {
   // "e" followed by a combining acute accent is written as the precomposed letter.
-  rt::Text text = rt::WideToAnsi(WideBytes(u"e\u0301"));
+  rt::Text text = rt::WideToAnsi(WideBytes(OLESTR("e\u0301")));
   EXPECT_EQ(text.str(), "\xA8\xA6");
 }
 

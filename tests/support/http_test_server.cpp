@@ -1,21 +1,18 @@
 #include "tests/support/http_test_server.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
+#ifndef _WIN32
 #include "net_test_seams.h"
+#endif
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
 #include "tests/support/test_certificate.h"
+#endif
 
 namespace test {
 namespace {
@@ -81,7 +78,11 @@ Answer Answer::Parse(std::string_view raw) {
 HttpTestServer::HttpTestServer(const TestCertificate* certificate, int port)
     : secure_(certificate) {
   if (certificate) {
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
     server_ = std::make_unique<httplib::SSLServer>(certificate->certificate(), certificate->key());
+#else
+    throw std::runtime_error("this build of the test servers has no TLS");
+#endif
   } else {
     server_ = std::make_unique<httplib::Server>();
   }
@@ -143,8 +144,11 @@ HttpTestServer::HttpTestServer(const TestCertificate* certificate, int port)
 }
 
 HttpTestServer::~HttpTestServer() {
-  // The server's threads wait for kept connections to close before it stops.
+#ifndef _WIN32
+  // The server's threads wait for kept connections to close before it stops;
+  // our own HTTP core keeps them, and lets them go here.
   platform::CloseIdleConnectionsForTests();
+#endif
   server_->stop();
   thread_.join();
 }
@@ -187,20 +191,11 @@ std::unique_ptr<RawSocketServer> RawSocketServer::ByRequest(ScriptChooser choose
 
 RawSocketServer::RawSocketServer(Chosen, ScriptChooser choose, bool read_body)
     : choose_(std::move(choose)), read_body_(read_body) {
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  int on = 1;
-  setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener_, 16) != 0 ||
-      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-      pipe2(wake_pipe_, O_CLOEXEC) != 0) {
+  listener_ = ListenOnLoopback(16, &port_);
+  if (listener_ == kNoSocket || !MakeWaker(&waker_)) {
+    CloseSocket(listener_);
     throw std::runtime_error("cannot listen on a loopback port");
   }
-  port_ = ntohs(address.sin_port);
   acceptor_ = std::thread([this] { AcceptLoop(); });
 }
 
@@ -210,13 +205,11 @@ RawSocketServer::~RawSocketServer() {
     stopping_ = true;
   }
   stopping_changed_.notify_all();
-  char byte = 0;
-  (void)!write(wake_pipe_[1], &byte, 1);  // stays readable: every poll wakes
+  Wake(waker_);  // stays woken: every wait ends
   acceptor_.join();
   for (std::thread& connection : connections_) connection.join();
-  close(listener_);
-  close(wake_pipe_[0]);
-  close(wake_pipe_[1]);
+  CloseSocket(listener_);
+  CloseWaker(&waker_);
 }
 
 std::string RawSocketServer::Url(std::string_view target) const {
@@ -230,11 +223,11 @@ std::vector<std::string> RawSocketServer::Requests() const {
 
 void RawSocketServer::AcceptLoop() {
   for (;;) {
-    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) continue;
-    if (fds[1].revents) return;
-    int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (socket >= 0) connections_.emplace_back([this, socket] { Serve(socket); });
+    Woken woken = WaitFor(listener_, Wanted::kRead, waker_);
+    if (woken == Woken::kWaker) return;
+    if (woken == Woken::kFailed) continue;
+    SocketHandle socket = AcceptConnection(listener_);
+    if (socket != kNoSocket) connections_.emplace_back([this, socket] { Serve(socket); });
   }
 }
 
@@ -244,14 +237,13 @@ bool RawSocketServer::Sleep(int milliseconds) {
                                      [this] { return stopping_; });
 }
 
-void RawSocketServer::Serve(int socket) {
+void RawSocketServer::Serve(SocketHandle socket) {
   std::string request;
   size_t wanted = std::string::npos;  // head plus body, once the head is known
   char buffer[65536];
   while (request.size() < wanted) {
-    pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
-    if (poll(fds, 2, -1) <= 0 || fds[1].revents) break;
-    ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+    if (WaitFor(socket, Wanted::kRead, waker_) != Woken::kReady) break;
+    long got = ReceiveSome(socket, buffer, sizeof buffer);
     if (got <= 0) break;
     request.append(buffer, static_cast<size_t>(got));
     size_t head_end = request.find("\r\n\r\n");
@@ -275,10 +267,10 @@ void RawSocketServer::Serve(int socket) {
   // cannot keep the server from shutting down.
   auto send_all = [this, socket](std::string_view bytes) {
     while (!bytes.empty()) {
-      pollfd fds[2] = {{socket, POLLOUT, 0}, {wake_pipe_[0], POLLIN, 0}};
-      if (poll(fds, 2, -1) <= 0 || fds[1].revents) return false;
-      ssize_t n = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+      if (WaitFor(socket, Wanted::kWrite, waker_) != Woken::kReady) return false;
+      bool full = false;
+      long n = SendSome(socket, bytes.data(), bytes.size(), &full);
+      if (full) continue;
       if (n <= 0) return false;
       bytes.remove_prefix(static_cast<size_t>(n));
     }
@@ -295,16 +287,11 @@ void RawSocketServer::Serve(int socket) {
         going = send_all(std::string_view(step.bytes).substr(at, 1)) && Sleep(step.milliseconds);
       }
     } else if (step.kind == Step::Kind::kDrain) {
-      for (;;) {
-        pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) <= 0 || fds[1].revents ||
-            recv(socket, buffer, sizeof buffer, 0) <= 0) {
-          break;
-        }
+      while (WaitFor(socket, Wanted::kRead, waker_) == Woken::kReady &&
+             ReceiveSome(socket, buffer, sizeof buffer) > 0) {
       }
     } else if (step.kind == Step::Kind::kAwaitMore) {
-      pollfd fds[2] = {{socket, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
-      going = poll(fds, 2, -1) > 0 && !fds[1].revents;
+      going = WaitFor(socket, Wanted::kRead, waker_) == Woken::kReady;
     } else if (step.kind == Step::Kind::kPause) {
       going = Sleep(step.milliseconds);
     } else {
@@ -312,49 +299,32 @@ void RawSocketServer::Serve(int socket) {
       stopping_changed_.wait(lock, [this] { return stopping_; });
     }
   }
-  close(socket);
+  CloseSocket(socket);
 }
 
 FullBacklogListener::FullBacklogListener() {
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener_, 0) != 0 ||
-      getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    throw std::runtime_error("cannot listen on a loopback port");
-  }
-  port_ = ntohs(address.sin_port);
+  listener_ = ListenOnLoopback(0, &port_);
+  if (listener_ == kNoSocket) throw std::runtime_error("cannot listen on a loopback port");
   // Connects until one goes unanswered; the ones answered stay queued, and
   // the one left waiting is given up.
   for (int attempt = 0; attempt < 64; ++attempt) {
-    int client = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-        errno != EINPROGRESS) {
-      close(client);
-      break;
-    }
-    pollfd connected{client, POLLOUT, 0};
-    int error = 0;
-    socklen_t error_length = sizeof error;
-    if (poll(&connected, 1, 200) != 1 ||
-        getsockopt(client, SOL_SOCKET, SO_ERROR, &error, &error_length) != 0 || error != 0) {
-      close(client);
+    SocketHandle client = StartConnecting(port_);
+    if (client == kNoSocket) break;
+    if (!FinishesConnecting(client, 200)) {
+      CloseSocket(client);
       if (!queued_.empty()) return;
       break;
     }
     queued_.push_back(client);
   }
-  for (int client : queued_) close(client);
-  close(listener_);
+  for (SocketHandle client : queued_) CloseSocket(client);
+  CloseSocket(listener_);
   throw std::runtime_error("cannot fill a loopback listener's queue");
 }
 
 FullBacklogListener::~FullBacklogListener() {
-  for (int client : queued_) close(client);
-  close(listener_);
+  for (SocketHandle client : queued_) CloseSocket(client);
+  CloseSocket(listener_);
 }
 
 std::string FullBacklogListener::Url(std::string_view target) const {

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/loopback_socket.h"
+
 namespace httplib {
 class Server;
 }
@@ -126,14 +128,14 @@ class RawSocketServer {
   struct Chosen {};  // keeps "RawSocketServer({})" meaning an empty script
   RawSocketServer(Chosen, ScriptChooser choose, bool read_body);
   void AcceptLoop();
-  void Serve(int socket);
+  void Serve(SocketHandle socket);
   bool Sleep(int milliseconds);  // false when the server is stopping
 
   ScriptChooser choose_;
   bool read_body_ = true;
-  int listener_ = -1;
+  SocketHandle listener_ = kNoSocket;
   int port_ = 0;
-  int wake_pipe_[2] = {-1, -1};
+  Waker waker_;
   std::thread acceptor_;
   mutable std::mutex mutex_;
   std::condition_variable stopping_changed_;
@@ -156,9 +158,9 @@ class FullBacklogListener {
   std::string Url(std::string_view target) const;
 
  private:
-  int listener_ = -1;
+  SocketHandle listener_ = kNoSocket;
   int port_ = 0;
-  std::vector<int> queued_;  // the connections that fill the queue
+  std::vector<SocketHandle> queued_;  // the connections that fill the queue
 };
 
 }  // namespace test

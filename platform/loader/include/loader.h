@@ -22,4 +22,7 @@ namespace platform {
 // The folder holding the running program (no trailing "/"), from /proc/self/exe.
 const std::string& ProgramFolder();
 
+// What separates the folders of a path.
+inline constexpr char kFolderSeparator = '/';
+
 }  // namespace platform

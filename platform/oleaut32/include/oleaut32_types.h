@@ -19,6 +19,8 @@ using VARIANT_BOOL = int16_t;
 using DISPID = int32_t;
 using MEMBERID = DISPID;
 using OLECHAR = char16_t;
+// A literal of OLECHARs (and so of WCHARs), spelled as on the platform.
+#define OLESTR(text) u##text
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 // Points at the UTF-16 data; the byte length sits in the 4 bytes before it and
@@ -200,10 +202,12 @@ struct VARIANT {
     VARIANT* pvarVal;
     void* byref;
     // A record takes two pointers, which makes the VARIANT 24 bytes on 64-bit.
+    // The structure has no name, so its members are spelled as the
+    // platform's headers spell them (`v.pvRecord`).
     struct {
       void* pvRecord;
       IRecordInfo* pRecInfo;
-    } record;
+    };
   };
 };
 using VARIANTARG = VARIANT;
