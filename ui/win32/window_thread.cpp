@@ -1,0 +1,90 @@
+#include "ui/win32/window_thread.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <utility>
+
+#include "ui/message_loop.h"
+#include "ui/win32/window_class.h"
+
+namespace ui {
+namespace {
+
+constexpr const wchar_t* kCallWindowClass = L"QuoteviewWindowThreadCalls";
+// wParam unused, lParam: the call.
+constexpr UINT kRunCall = WM_APP + 1;
+
+std::atomic<DWORD> window_thread_id{0};
+std::atomic<HWND> call_window{nullptr};
+
+// The steps of RepeatFromLoop by timer id; the window thread alone uses them.
+std::map<UINT_PTR, std::function<bool()>>& Steps() {
+  static std::map<UINT_PTR, std::function<bool()>> steps;
+  return steps;
+}
+
+LRESULT CALLBACK CallWindowProcedure(HWND window, UINT message, WPARAM w_param, LPARAM l_param) {
+  switch (message) {
+    case kRunCall:
+      (*reinterpret_cast<const std::function<void()>*>(l_param))();
+      return 0;
+    case WM_TIMER: {
+      auto found = Steps().find(w_param);
+      if (found == Steps().end()) return 0;
+      // A step may start further steps, which the map keeps apart from this one.
+      std::function<bool()> step = found->second;
+      if (!step()) {
+        KillTimer(window, w_param);
+        Steps().erase(w_param);
+      }
+      return 0;
+    }
+    default:
+      return DefWindowProcW(window, message, w_param, l_param);
+  }
+}
+
+}  // namespace
+
+void BecomeWindowThread() {
+  if (call_window.load()) return;
+  RegisterWindowClass(kCallWindowClass, CallWindowProcedure, nullptr);
+  // A message-only window: never shown, never enumerated with the others.
+  HWND window = CreateWindowExW(0, kCallWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                ModuleInstance(), nullptr);
+  window_thread_id.store(GetCurrentThreadId());
+  call_window.store(window);
+}
+
+bool OnWindowThread() {
+  const DWORD id = window_thread_id.load();
+  return id == 0 || id == GetCurrentThreadId();
+}
+
+namespace detail {
+
+void SendToWindowThread(const std::function<void()>& call) {
+  SendMessageW(call_window.load(), kRunCall, 0, reinterpret_cast<LPARAM>(&call));
+}
+
+}  // namespace detail
+
+void RepeatFromLoop(int interval_ms, std::function<bool()> step) {
+  HWND window = call_window.load();
+  if (!window || !OnWindowThread()) return;
+  static UINT_PTR next_id = 1;
+  const UINT_PTR id = next_id++;
+  Steps()[id] = std::move(step);
+  SetTimer(window, id, static_cast<UINT>(interval_ms), nullptr);
+}
+
+void CarryOutHandedOverCalls() {
+  // Every call another thread hands over is sent and waited for, so what is
+  // left are the calls whose senders are waiting now: take those.
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
+}  // namespace ui
