@@ -14,9 +14,9 @@ namespace {
 
 constexpr const wchar_t* kWindowClass = L"QuoteviewWindow";
 // A caption bar with the system menu and the minimise button; the size is
-// the form's.
-constexpr DWORD kWindowStyle =
-    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// the form's. The window paints its background under its children too: a
+// group box paints only its frame and caption and shows what lies beneath.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 LoadedWindow* RecordOf(HWND window) {
   return reinterpret_cast<LoadedWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));

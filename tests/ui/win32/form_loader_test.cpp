@@ -93,6 +93,17 @@ TEST_F(FormLoaderTest, UnitsAreTheSystemsControlsAtTheirPlacesUnderTheirParents)
   EXPECT_EQ(GetWindowLongW(control(kButton), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
 }
 
+// A group box paints its frame and caption only: inside it, where no unit
+// lies, the window's background shows.
+TEST_F(FormLoaderTest, GroupBoxesShowTheWindowBeneathThem) {
+  RedrawWindow(window(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  HDC dc = GetDC(control(kGroup));
+  const COLORREF inside = GetPixel(dc, 150, 265);
+  ReleaseDC(control(kGroup), dc);
+  EXPECT_EQ(inside, GetSysColor(COLOR_BTNFACE));
+}
+
 TEST_F(FormLoaderTest, UnitsShowTheirInitialTexts) {
   EXPECT_EQ(TextOf(control(kButton)), L"按钮");
   EXPECT_EQ(TextOf(control(kEdit)), L"编辑");
