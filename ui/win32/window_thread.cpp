@@ -20,8 +20,14 @@ std::atomic<DWORD> window_thread_id{0};
 std::atomic<HWND> call_window{nullptr};
 
 // The steps of RepeatFromLoop by timer id; the window thread alone uses them.
-std::map<UINT_PTR, std::function<bool()>>& Steps() {
-  static std::map<UINT_PTR, std::function<bool()>> steps;
+struct Step {
+  std::function<bool()> function;
+  // A step that pumps messages must not be started again by its own timer
+  // while it runs.
+  bool running = false;
+};
+std::map<UINT_PTR, Step>& Steps() {
+  static std::map<UINT_PTR, Step> steps;
   return steps;
 }
 
@@ -32,12 +38,15 @@ LRESULT CALLBACK CallWindowProcedure(HWND window, UINT message, WPARAM w_param, 
       return 0;
     case WM_TIMER: {
       auto found = Steps().find(w_param);
-      if (found == Steps().end()) return 0;
-      // A step may start further steps, which the map keeps apart from this one.
-      std::function<bool()> step = found->second;
-      if (!step()) {
+      if (found == Steps().end() || found->second.running) return 0;
+      // The step keeps its state from call to call; the map keeps its place
+      // while others are added.
+      found->second.running = true;
+      const bool again = found->second.function();
+      found->second.running = false;
+      if (!again) {
         KillTimer(window, w_param);
-        Steps().erase(w_param);
+        Steps().erase(found);
       }
       return 0;
     }
@@ -76,7 +85,7 @@ void RepeatFromLoop(int interval_ms, std::function<bool()> step) {
   if (!window || !OnWindowThread()) return;
   static UINT_PTR next_id = 1;
   const UINT_PTR id = next_id++;
-  Steps()[id] = std::move(step);
+  Steps()[id].function = std::move(step);
   SetTimer(window, id, static_cast<UINT>(interval_ms), nullptr);
 }
 

@@ -2,6 +2,7 @@
 // dispatch, and the message loop with its idle callbacks and timed steps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -225,6 +226,26 @@ TEST_F(FormLoaderTest, CloseAllWindowsEndsTheLoopAsTheUsersCloseDoes) {
   EXPECT_EQ(steps, 3) << "each step until the first false";
   EXPECT_EQ(window(), nullptr);
   EXPECT_NE(ui::FindLoadedWindow(kWindow), nullptr) << "the record stays with its units";
+}
+
+// A step keeps its state from one call to the next, and a step that takes
+// messages while it runs (as a handler waiting on the network does) is not
+// started again inside itself by its own timer.
+TEST_F(FormLoaderTest, ATimedStepKeepsItsStateAndIsNeverStartedInsideItself) {
+  int calls = 0, depth = 0, deepest = 0;
+  ui::RepeatFromLoop(1, [&, own = 0]() mutable {
+    ++own;
+    ++calls;
+    deepest = std::max(deepest, ++depth);
+    Sleep(5);  // the timer comes due again meanwhile
+    rt::ProcessPendingEvents();
+    --depth;
+    if (own == 3 || calls == 10) ui::CloseAllWindows();
+    return own < 3 && calls < 10;
+  });
+  ui::RunMessageLoop();
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(deepest, 1);
 }
 
 // A close that a handler's pending-events pump takes ends the program there,
