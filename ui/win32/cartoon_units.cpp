@@ -51,13 +51,6 @@ LRESULT CALLBACK BoxProcedure(HWND window, UINT message, WPARAM w_param, LPARAM 
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_PRINTCLIENT: {
-      // A picture of the window (PrintWindow) asks for the whole box.
-      RECT whole;
-      GetClientRect(window, &whole);
-      if (model) PaintBox(reinterpret_cast<HDC>(w_param), whole, *model);
-      return 0;
-    }
     default:
       break;
   }
@@ -74,8 +67,6 @@ LRESULT CALLBACK ObjectProcedure(HWND window, UINT message, WPARAM w_param, LPAR
       EndPaint(window, &paint);
       return 0;
     }
-    case WM_PRINTCLIENT:
-      return 0;
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // clicks go to what lies beneath
     default:

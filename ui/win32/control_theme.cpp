@@ -98,9 +98,6 @@ LRESULT CALLBACK ThemeProcedure(HWND control, UINT message, WPARAM w_param, LPAR
   if (found == theme.held.end()) return result;
   if (message == WM_NCDESTROY) {
     theme.held.erase(found);
-  } else if (found->second.active && message == WM_PRINT && (l_param & PRF_NONCLIENT)) {
-    DrawThemeFrame(control, found->second.kind, theme.scheme, found->second.hot,
-                   reinterpret_cast<HDC>(w_param));
   } else if (found->second.active && MayHavePainted(message)) {
     DrawThemeFrame(control, found->second.kind, theme.scheme, found->second.hot);
   }

@@ -65,12 +65,12 @@ COLORREF ThemeFrameColour(int scheme, bool enabled) {
   }
 }
 
-void DrawThemeFrame(HWND control, ThemeClass kind, int scheme, bool hot, HDC print_dc) {
+void DrawThemeFrame(HWND control, ThemeClass kind, int scheme, bool hot) {
   if (kind == ThemeClass::kNone || !IsWindowVisible(control)) return;
   const bool enabled = IsWindowEnabled(control) != FALSE;
   const RECT frame = FrameRect(control, kind);
   if (frame.right - frame.left < 2 || frame.bottom - frame.top < 2) return;
-  HDC dc = print_dc ? print_dc : GetWindowDC(control);
+  HDC dc = GetWindowDC(control);
   HPEN pen = CreatePen(PS_SOLID, 1, ThemeFrameColour(scheme, enabled));
   HGDIOBJ old_pen = SelectObject(dc, pen);
   Outline(dc, frame);
@@ -80,7 +80,7 @@ void DrawThemeFrame(HWND control, ThemeClass kind, int scheme, bool hot, HDC pri
   }
   SelectObject(dc, old_pen);
   DeleteObject(pen);
-  if (!print_dc) ReleaseDC(control, dc);
+  ReleaseDC(control, dc);
 }
 
 }  // namespace ui

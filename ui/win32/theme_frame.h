@@ -25,9 +25,7 @@ enum class ThemeClass {
 // system's button-face colour darkened by 32 in each of red, green and blue.
 COLORREF ThemeFrameColour(int scheme, bool enabled);
 
-// Draws the frame over the control's window as it stands on the screen, or
-// into `print_dc` (whose origin is the window's top-left corner) when the
-// control is printing itself.
-void DrawThemeFrame(HWND control, ThemeClass kind, int scheme, bool hot, HDC print_dc = nullptr);
+// Draws the frame over the control's window as it stands.
+void DrawThemeFrame(HWND control, ThemeClass kind, int scheme, bool hot);
 
 }  // namespace ui

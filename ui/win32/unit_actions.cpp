@@ -43,7 +43,7 @@ bool CartoonBoxShowsPicture(const UnitRef& box) {
 bool SaveWindowPicture(int32_t window_id, const std::string& png_path) {
   const LoadedWindow* window = FindLoadedWindow(window_id);
   if (!window || !window->handle) return false;
-  const WindowPicture picture = PrintClientArea(window->handle);
+  const WindowPicture picture = CaptureClientArea(window->handle);
   const std::vector<uint8_t> file = EncodePng(picture.pixels, picture.width, picture.height);
   if (file.empty()) return false;
   std::ofstream out(png_path, std::ios::binary | std::ios::trunc);

@@ -1,8 +1,4 @@
-// A picture of a window as it paints itself: the window and every visible
-// window inside it print into one bitmap, each at its place, so what covers
-// the window on the screen does not matter. Each window is asked on its own
-// (WM_PRINT) rather than through its parent, which not every system's default
-// handling passes on to the children.
+// A picture of what a window's client area shows, its children included.
 #pragma once
 
 #include <windows.h>
@@ -18,11 +14,13 @@ struct WindowPicture {
   // Blue, green, red and a fourth byte per pixel, rows top to bottom.
   std::vector<uint8_t> pixels;
 
+  // CLR_INVALID outside the picture.
   COLORREF At(int x, int y) const;
 };
 
-// The client area of `window`, children included. Empty when the window is
-// gone or has no area. Window thread.
-WindowPicture PrintClientArea(HWND window);
+// Lets the window and everything in it paint what is due, then copies the
+// client area from the window's own surface. Empty when the window is gone or
+// has no area. Window thread.
+WindowPicture CaptureClientArea(HWND window);
 
 }  // namespace ui

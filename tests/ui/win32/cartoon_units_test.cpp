@@ -3,9 +3,17 @@
 // nothing itself.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "tests/support/png_writer.h"
 #include "tests/ui/win32/test_window.h"
 #include "ui/cartoon_commands.h"
+#include "ui/png_decoder.h"
+#include "ui/unit_actions.h"
 #include "ui/unit_properties.h"
 #include "ui/win32/cartoon_units.h"
 #include "ui/win32/window_registry.h"
@@ -71,6 +79,38 @@ TEST_F(CartoonUnitsTest, BoxShowsAPlacedCopyOverWhiteCutAtItsEdges) {
 
   ui::RemoveAllObjects(kBox);
   EXPECT_EQ(Shown(2, 1), kWhite);
+}
+
+// The picture the program writes of its window (the screenshot mode's) holds
+// what the window shows: the placed chart and the labels inside group boxes.
+TEST_F(CartoonUnitsTest, AWindowsPictureHoldsTheChartAndTheLabelsAsShown) {
+  GiveObjectPicture(20, 10, 255, 0, 0);
+  ui::AddObject(kBox, kObject, 0, 0);
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  const std::string path = std::string(folder) + "quoteview-window-picture.png";
+  ASSERT_TRUE(ui::SaveWindowPicture(kWindow, path));
+  std::ifstream file(path, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
+  file.close();
+  DeleteFileA(path.c_str());
+  const std::optional<ui::Picture> picture = ui::DecodePng(bytes);
+  ASSERT_TRUE(picture);
+  RECT client;
+  GetClientRect(window(), &client);
+  EXPECT_EQ(picture->width, client.right);
+  EXPECT_EQ(picture->height, client.bottom);
+  auto red_at = [&](int x, int y) {
+    return picture->frames[0].pixels[(static_cast<size_t>(y) * picture->width + x) * 4 + 2];
+  };
+  EXPECT_EQ(red_at(5 + 10, 300 + 5), 255) << "the chart";
+  int dark = 0;  // the label's text, in the group box at (100, 5)
+  for (int y = 5 + 230; y < 5 + 250; ++y) {
+    for (int x = 100 + 10; x < 100 + 110; ++x) dark += red_at(x, y) < 128 ? 1 : 0;
+  }
+  EXPECT_GT(dark, 0);
+  EXPECT_FALSE(ui::SaveWindowPicture(4715, path)) << "a window never loaded";
 }
 
 // What the screen shows in the object's place (200, 230, 26 x 26 in the

@@ -96,7 +96,7 @@ HWND TestWindow::control(const ui::UnitRef& unit) const {
 }
 
 COLORREF PaintedPixel(HWND window, int x, int y) {
-  return ui::PrintClientArea(window).At(x, y);
+  return ui::CaptureClientArea(window).At(x, y);
 }
 
 }  // namespace ui_test

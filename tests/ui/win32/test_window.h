@@ -49,8 +49,8 @@ class TestWindow : public ::testing::Test {
   HWND control(const ui::UnitRef& unit) const;
 };
 
-// The colour of a pixel of `window`'s client area as the window and its
-// children paint it when printed.
+// The colour of a pixel of `window`'s client area as it shows, its children
+// included, once everything due has painted.
 COLORREF PaintedPixel(HWND window, int x, int y);
 
 }  // namespace ui_test
