@@ -14,7 +14,7 @@ TEST(PngEncoder, OpaquePixelsComeBackAsTheyWereWithTheFourthByteDropped) {
   std::vector<uint8_t> bgrx;
   for (int i = 0; i < width * height; ++i) {
     // Blue, green and red all differ, so a swap shows; the fourth byte is noise.
-    bgrx.insert(bgrx.end(), {uint8_t(10 * i), uint8_t(100 + i), uint8_t(200 + i), uint8_t(77)});
+    for (int value : {10 * i, 100 + i, 200 + i, 77}) bgrx.push_back(static_cast<uint8_t>(value));
   }
   const std::optional<ui::Picture> decoded = ui::DecodePng(ui::EncodePng(bgrx, width, height));
   ASSERT_TRUE(decoded);
