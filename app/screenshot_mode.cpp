@@ -86,8 +86,9 @@ bool ServiceAnswered() {
 void Finish(const std::string& path) {
   int pending = kPending;
   if (!outcome.compare_exchange_strong(pending, kFinishing)) return;
-  // A pass hands over its last writes before it counts itself out: they are
-  // queued by now, and go into the list before the picture is taken.
+  // A pass counts itself out on the window thread behind its last writes.
+  // When the wait ran out first, what has reached the window thread by now
+  // still goes into the list before the picture is taken.
   ui::CarryOutHandedOverCalls();
   if (!ServiceAnswered()) {
     std::fprintf(stderr, "quoteview: no answer from the quote service at %s; no screenshot\n",

@@ -23,6 +23,11 @@ void RunMessageLoop(ProgramEnd end_inside_handler = nullptr);
 // passed, until it returns false. Window thread.
 void RepeatFromLoop(int interval_ms, std::function<bool()> step);
 
+// Hands `call` to the window thread without waiting for it: it runs there
+// after every unit operation the calling thread handed over before it (on the
+// window thread itself, at once). The call must own everything it uses.
+void PostToWindowThread(std::function<void()> call);
+
 // Carries out at once the unit operations that other threads have handed to
 // the window thread without waiting for them (a worker's cell writes), so
 // what the window shows next includes them. Window thread.

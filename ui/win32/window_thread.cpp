@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "ui/message_loop.h"
@@ -13,8 +14,10 @@ namespace ui {
 namespace {
 
 constexpr const wchar_t* kCallWindowClass = L"QuoteviewWindowThreadCalls";
-// wParam unused, lParam: the call.
+// wParam unused, lParam: the call, which the sender waits for.
 constexpr UINT kRunCall = WM_APP + 1;
+// wParam unused, lParam: a call on the heap, which the window thread frees.
+constexpr UINT kRunPostedCall = WM_APP + 2;
 
 std::atomic<DWORD> window_thread_id{0};
 std::atomic<HWND> call_window{nullptr};
@@ -36,6 +39,12 @@ LRESULT CALLBACK CallWindowProcedure(HWND window, UINT message, WPARAM w_param, 
     case kRunCall:
       (*reinterpret_cast<const std::function<void()>*>(l_param))();
       return 0;
+    case kRunPostedCall: {
+      const std::unique_ptr<std::function<void()>> call(
+          reinterpret_cast<std::function<void()>*>(l_param));
+      (*call)();
+      return 0;
+    }
     case WM_TIMER: {
       auto found = Steps().find(w_param);
       if (found == Steps().end() || found->second.running) return 0;
@@ -79,6 +88,19 @@ void SendToWindowThread(const std::function<void()>& call) {
 }
 
 }  // namespace detail
+
+void PostToWindowThread(std::function<void()> call) {
+  if (OnWindowThread()) {
+    call();
+    return;
+  }
+  // A thread's earlier operations were sent and waited for, so they are done
+  // before this one is even queued.
+  auto owned = std::make_unique<std::function<void()>>(std::move(call));
+  if (PostMessageW(call_window.load(), kRunPostedCall, 0, reinterpret_cast<LPARAM>(owned.get()))) {
+    owned.release();  // the window thread frees it
+  }
+}
 
 void RepeatFromLoop(int interval_ms, std::function<bool()> step) {
   HWND window = call_window.load();

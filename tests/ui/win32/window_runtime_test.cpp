@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "runtime/core_commands.h"
 #include "runtime/fatal_error.h"
 #include "tests/support/gbk_literals.h"
+#include "ui/message_loop.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/window_runtime.h"
 #include "ui/win32/window_thread.h"
@@ -108,6 +110,26 @@ TEST(WindowThreadCall, AWorkersCallRunsOnTheWindowThreadWhileTheWorkerWaits) {
   worker.join();
   EXPECT_TRUE(ui::OnWindowThread());
   EXPECT_EQ(ran_on, GetCurrentThreadId());
+}
+
+// A posted call does not wait: it runs when the window thread next looks at
+// its messages, after the poster's earlier operations.
+TEST(WindowThreadCall, APostedCallRunsLaterOnTheWindowThreadInTheOrderPosted) {
+  std::vector<DWORD> ran_on;
+  std::vector<int> order;
+  std::thread worker([&] {
+    for (int call = 1; call <= 3; ++call) {
+      ui::PostToWindowThread([&ran_on, &order, call] {
+        ran_on.push_back(GetCurrentThreadId());
+        order.push_back(call);
+      });
+    }
+  });
+  worker.join();  // all three posted while this thread took no message
+  EXPECT_TRUE(order.empty());
+  ui::PumpPendingEvents();
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(ran_on, std::vector<DWORD>(3, GetCurrentThreadId()));
 }
 
 }  // namespace
