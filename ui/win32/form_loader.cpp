@@ -45,9 +45,11 @@ bool BuildWindow(int32_t window_id) {
   RegisterWindowClass(kWindowClass, WindowProcedure,
                       reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
   // The position is the frame's top-left corner and the size the frame's.
-  HWND window = CreateWindowExW(0, kWindowClass, LiteralToWide(form->caption).c_str(), kWindowStyle,
-                                form->left, form->top, form->width, form->height, nullptr, nullptr,
-                                ModuleInstance(), nullptr);
+  // Tab moves through the controls inside group boxes as well.
+  HWND window =
+      CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, LiteralToWide(form->caption).c_str(),
+                      kWindowStyle, form->left, form->top, form->width, form->height, nullptr,
+                      nullptr, ModuleInstance(), nullptr);
   if (!window) return false;
 
   std::vector<std::unique_ptr<Unit>> units;

@@ -22,6 +22,22 @@ std::vector<IdleEntry>& IdleEntries() {
 
 ProgramEnd running_end_inside_handler = nullptr;
 
+// Tab and the arrow keys between controls, as in a dialog: the window's
+// keyboard navigation takes the message, or it goes on to its control.
+bool TakenByKeyboardNavigation(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST || !message.hwnd) {
+    return false;
+  }
+  HWND top = GetAncestor(message.hwnd, GA_ROOT);
+  return top && IsDialogMessageW(top, &message);
+}
+
+void Dispatch(MSG& message) {
+  if (TakenByKeyboardNavigation(message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
 void EndLoop() {
   if (running_end_inside_handler && HandlerRunning() && rt::EventBlockCount() == 0) {
     running_end_inside_handler();
@@ -40,8 +56,7 @@ void RunMessageLoop(ProgramEnd end_inside_handler) {
     // One idle pass each time the loop is about to wait.
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) RunIdlePass();
     if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;  // the quit message, or no queue
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    Dispatch(message);
   }
   SetLastWindowGoneCallback(nullptr);
   running_end_inside_handler = nullptr;
@@ -56,8 +71,7 @@ void PumpPendingEvents() {
       PostQuitMessage(static_cast<int>(message.wParam));
       break;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    Dispatch(message);
   }
 }
 

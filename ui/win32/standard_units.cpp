@@ -64,8 +64,9 @@ HWND LabelUnit::CreateControl(HWND parent, int left, int top, int width, int hei
 }
 
 HWND GroupBoxUnit::CreateControl(HWND parent, int left, int top, int width, int height) {
-  HWND group =
-      MakeControl(0, L"Button", form().text, BS_GROUPBOX, parent, left, top, width, height);
+  // It parents units: keyboard navigation goes into it for them.
+  HWND group = MakeControl(WS_EX_CONTROLPARENT, L"Button", form().text, BS_GROUPBOX, parent, left,
+                           top, width, height);
   if (!group) return nullptr;
   SetPropW(group, kGroupBoxProcedure,
            reinterpret_cast<HANDLE>(GetWindowLongPtrW(group, GWLP_WNDPROC)));

@@ -7,7 +7,9 @@
 namespace ui {
 namespace {
 
-// The property on each control that leads back to its unit.
+// The property on each control that leads back to its unit. A named property
+// rather than the control's user data: a control the program did not make
+// never answers to it.
 constexpr const wchar_t* kUnitProperty = L"QuoteviewUnit";
 
 }  // namespace

@@ -126,6 +126,19 @@ TEST_F(FormLoaderTest, ButtonClickReachesItsHandler) {
   EXPECT_EQ(events.clicked, 3);
 }
 
+// Tab goes from control to control as in a dialog, into the group box's list
+// too, through the loop's pump.
+TEST_F(FormLoaderTest, TabMovesTheKeyboardFocusThroughTheControls) {
+  SetFocus(control(kButton));
+  std::vector<HWND> reached;
+  for (int press = 0; press < 3; ++press) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    rt::ProcessPendingEvents();
+    reached.push_back(GetFocus());
+  }
+  EXPECT_EQ(reached, (std::vector<HWND>{control(kEdit), control(kList), control(kButton)}));
+}
+
 TEST_F(FormLoaderTest, NoEventReachesHandlersWhileAnErrorIsReported) {
   rt::BlockEvents();
   Click(control(kButton));
