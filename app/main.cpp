@@ -1,7 +1,5 @@
 // The viewer's entry: the runtime's start order, then the message loop until
 // the window is closed, then the process ends at once.
-#include <QApplication>
-#include <memory>
 #include <string>
 
 #include "app/main_form.h"
@@ -11,7 +9,7 @@
 #include "app/service_addresses.h"
 #include "runtime/app_routines.h"
 #include "ui/form_loader.h"
-#include "ui/qt/window_runtime.h"
+#include "ui/window_system.h"
 
 namespace {
 
@@ -29,20 +27,12 @@ int main(int argc, char** argv) {
   // what a relative screenshot path means.
   app::ReadServiceAddresses();
   const std::string screenshot = app::ScreenshotPathFromEnvironment();
-  // A screenshot needs no display.
-  if (!screenshot.empty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  }
   rt::RuntimeService(rt::RuntimeServiceNumber::InitializeRuntime);
 
-  // The window system and the window templates. Without a reachable display
-  // no application object is made (Qt would abort); loading the window then
-  // fails and the runtime reports it on standard error.
-  std::unique_ptr<QApplication> application;
-  if (ui::DisplayAvailable()) {
-    application = std::make_unique<QApplication>(argc, argv);
-    ui::InstallWindowRuntime();
-  }
+  // The window system and the window templates. A screenshot needs no
+  // display. Without a reachable window system loading the window fails,
+  // and the runtime reports that on standard error.
+  ui::StartWindowSystem(argc, argv, !screenshot.empty());
   app::RegisterMainForm();
 
   app::StartRoutine();  // its result is not used

@@ -1,7 +1,9 @@
 #include "app/main_form.h"
 
+#include <string>
+
 #include "app/main_handlers.h"
-#include "ui/qt/window_registry.h"
+#include "ui/form_registry.h"
 
 namespace app {
 namespace {

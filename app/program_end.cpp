@@ -5,7 +5,7 @@
 
 #include "runtime/fetch_url.h"
 #include "runtime/platform_functions.h"
-#include "ui/qt/message_loop.h"
+#include "ui/message_loop.h"
 
 namespace app {
 namespace {

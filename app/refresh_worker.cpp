@@ -7,7 +7,7 @@
 #include "http/http_request.h"
 #include "runtime/platform_functions.h"
 #include "ui/list_commands.h"
-#include "ui/qt/window_thread.h"
+#include "ui/message_loop.h"
 
 namespace app {
 namespace {

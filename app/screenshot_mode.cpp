@@ -1,11 +1,5 @@
 #include "app/screenshot_mode.h"
 
-#include <QAbstractButton>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QItemSelectionModel>
-#include <QPixmap>
-#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -18,11 +12,10 @@
 #include "app/quote_record.h"
 #include "app/refresh_worker.h"
 #include "app/service_addresses.h"
+#include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/qt/cartoon_units.h"
-#include "ui/qt/list_view_widget.h"
-#include "ui/qt/standard_units.h"
-#include "ui/qt/window_registry.h"
+#include "ui/message_loop.h"
+#include "ui/unit_actions.h"
 #include "ui/unit_properties.h"
 
 namespace app {
@@ -35,9 +28,8 @@ enum Outcome : int { kPending, kFinishing, kGaveUp };
 std::atomic<int> outcome{kPending};
 int exit_code = 1;
 
-QWidget* UnitWidget(int32_t unit) {
-  return ui::FindLoadedWindow(kMainWindow)->FindUnit(unit)->widget();
-}
+// How often the window thread looks whether the pass is over.
+constexpr int kPollMs = 20;
 
 int WaitMs() {
   const char* value = std::getenv("QUOTEVIEW_SCREENSHOT_WAIT_MS");
@@ -73,28 +65,17 @@ std::vector<std::string> captions_before;
 // the row-change handler runs at once and returns with the chart shown.
 void FillWindow() {
   captions_before = BookCaptions();
-  auto* import = static_cast<QAbstractButton*>(UnitWidget(unit::ImportButton));
   for (const char* code : kScreenshotCodes) {
     ui::WriteUnitText(kCodeBox, ui::property::Text, code);
-    import->click();
+    ui::ClickButton(kImportButton);
   }
-  // Selected first and then made current, as a click does, so the handler
-  // finds the row selected.
-  auto* list = static_cast<ui::ListViewWidget*>(UnitWidget(unit::WatchList));
-  list->setFocus();
-  const QModelIndex row = list->model()->index(kScreenshotRow, 0);
-  list->selectionModel()->select(row,
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::NoUpdate);
+  ui::FocusRow(kWatchList, kScreenshotRow);
 }
 
 // Any quote in a row or the order book, or a chart, means the service answered.
 bool ServiceAnswered() {
   if (BookCaptions() != captions_before) return true;
-  const auto& box = static_cast<ui::CartoonBoxUnit&>(ui::LookUpUnit(kMainWindow, unit::ChartBox));
-  for (const ui::BoxObject& object : box.model().objects()) {
-    if (object.picture) return true;
-  }
+  if (ui::CartoonBoxShowsPicture(kChartBox)) return true;
   const int32_t rows = ui::GetRowCount(kWatchList);
   for (int32_t row = 0; row < rows; ++row) {
     if (!ui::GetCellText(kWatchList, row, 1).empty()) return true;
@@ -108,13 +89,11 @@ void Finish(const std::string& path) {
   // A pass counts itself out on the window thread behind its last writes.
   // When the wait ran out first, what has reached the window thread by now
   // still goes into the list before the picture is taken.
-  QCoreApplication::sendPostedEvents();
+  ui::CarryOutHandedOverCalls();
   if (!ServiceAnswered()) {
     std::fprintf(stderr, "quoteview: no answer from the quote service at %s; no screenshot\n",
                  QuoteServicePrefix());
-  } else if (!ui::FindLoadedWindow(kMainWindow)
-                  ->widget->grab()
-                  .save(QString::fromStdString(path), "PNG")) {
+  } else if (!ui::SaveWindowPicture(kMainWindow, path)) {
     std::fprintf(stderr, "quoteview: cannot write the screenshot to %s\n", path.c_str());
   } else {
     exit_code = 0;
@@ -135,18 +114,21 @@ std::string ScreenshotPathFromEnvironment() {
 void StartScreenshotMode(const std::string& path) {
   const int wait_ms = WaitMs();
   StartWatchdog(wait_ms);
-  QTimer::singleShot(0, [path, wait_ms] {
-    QElapsedTimer waited;
-    waited.start();
-    FillWindow();
-    auto* poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, [poll, path, wait_ms, waited] {
-      if (RefreshPassesRunning() > 0 && waited.elapsed() < wait_ms) return;
-      poll->stop();
-      poll->deleteLater();
-      Finish(path);
-    });
-    poll->start(20);
+  // The first step fills the window from inside the loop; the later ones
+  // wait for the pass, at most `wait_ms` from the fill.
+  bool filled = false;
+  std::chrono::steady_clock::time_point filled_at;
+  ui::RepeatFromLoop(kPollMs, [=]() mutable {
+    if (!filled) {
+      filled = true;
+      filled_at = std::chrono::steady_clock::now();
+      FillWindow();
+      return true;
+    }
+    const auto waited = std::chrono::steady_clock::now() - filled_at;
+    if (RefreshPassesRunning() > 0 && waited < std::chrono::milliseconds(wait_ms)) return true;
+    Finish(path);
+    return false;
   });
 }
 

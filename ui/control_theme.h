@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "runtime/call_frame.h"
+#include "ui/unit_ref.h"
 
 namespace ui {
 
@@ -16,6 +17,10 @@ namespace cmd {
 void ControlTheme(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args);
 }  // namespace cmd
 
-int32_t ControlTheme(int32_t style);
+inline int32_t ControlTheme(int32_t style) {
+  rt::ValueRecord args[] = {rt::ValueRecord::Int(style)};
+  return static_cast<int32_t>(
+      rt::CallLibraryCommand(kWindowLibrary, cmd::ControlTheme, args, 1).value);
+}
 
 }  // namespace ui

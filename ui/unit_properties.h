@@ -1,7 +1,7 @@
-// The runtime's property entries for window units, and typed helpers over
-// them. Numbers 0..7 belong to every unit (from the live widget when it
-// exists, else the stored values); from 8 on they are the type's own and need
-// the unit's window to exist. Any thread; carried out on the window thread.
+// The runtime's property entries for window units, which the backend
+// defines, and typed helpers over them. Numbers 0..7 belong to every unit (from the live widget
+// when it exists, else the stored values); from 8 on they are the type's own and need the unit's
+// window to exist. Any thread; carried out on the window thread.
 #pragma once
 
 #include <cstdint>
@@ -37,10 +37,33 @@ uint64_t ReadUnitProperty(int32_t window_id, int32_t unit_id, int32_t property, 
 void WriteUnitProperty(int32_t window_id, int32_t unit_id, int32_t property, int32_t member,
                        uint32_t low, uint32_t high);
 
-int32_t ReadUnitInt(const UnitRef& unit, int32_t property);
-rt::Text ReadUnitText(const UnitRef& unit, int32_t property);
-void WriteUnitInt(const UnitRef& unit, int32_t property, int32_t value);
-void WriteUnitText(const UnitRef& unit, int32_t property, rt::TextRef text);
-void WriteUnitByteSet(const UnitRef& unit, int32_t property, rt::ByteSetRef bytes);
+namespace detail {
+inline void WritePointer(const UnitRef& unit, int32_t property, const void* pointer) {
+  const auto value = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pointer));
+  WriteUnitProperty(unit.window, unit.unit, property, -1, static_cast<uint32_t>(value),
+                    static_cast<uint32_t>(value >> 32));
+}
+}  // namespace detail
+
+inline int32_t ReadUnitInt(const UnitRef& unit, int32_t property) {
+  return static_cast<int32_t>(ReadUnitProperty(unit.window, unit.unit, property, -1));
+}
+
+inline rt::Text ReadUnitText(const UnitRef& unit, int32_t property) {
+  const uint64_t block = ReadUnitProperty(unit.window, unit.unit, property, -1);
+  return rt::Text(reinterpret_cast<char*>(static_cast<uintptr_t>(block)));
+}
+
+inline void WriteUnitInt(const UnitRef& unit, int32_t property, int32_t value) {
+  WriteUnitProperty(unit.window, unit.unit, property, -1, static_cast<uint32_t>(value), 0);
+}
+
+inline void WriteUnitText(const UnitRef& unit, int32_t property, rt::TextRef text) {
+  detail::WritePointer(unit, property, text.get());
+}
+
+inline void WriteUnitByteSet(const UnitRef& unit, int32_t property, rt::ByteSetRef bytes) {
+  detail::WritePointer(unit, property, bytes.get());
+}
 
 }  // namespace ui

@@ -25,6 +25,10 @@ cases=(
   'platform/windows/planted.cpp|#include "runtime/value.h"'         # the Windows platform using a layer above
   'ui/planted.h|#include "ui/qt/unit.h"'                           # the units needing their backend
   'ui/planted.h|#include <QWidget>'                                # Qt outside the backend
+  'app/planted.cpp|#include "ui/qt/unit.h"'                        # the viewer naming its backend
+  'app/planted.cpp|#include <QWidget>'                             # the viewer seeing Qt itself
+  'ui/win32/planted.cpp|#include "ui/qt/unit.h"'                   # one backend using the other
+  'tests/ui/win32/planted_test.cpp|#include "ui/qt/unit.h"'        # a test reaching past its backend
   'tests/runtime/planted_test.cpp|#include "ui/qt/unit.h"'         # a test reaching above its layer
   'bench/planted_bench.cpp|#include "tests/app/viewer_fixture.h"'  # a helper outside tests/support
 )

@@ -182,12 +182,6 @@ ThemeClass ThemeClassOf(const QWidget* widget) {
   return ThemeClass::kNone;
 }
 
-int32_t ControlTheme(int32_t style) {
-  rt::ValueRecord args[] = {rt::ValueRecord::Int(style)};
-  return static_cast<int32_t>(
-      rt::CallLibraryCommand(kWindowLibrary, cmd::ControlTheme, args, 1).value);
-}
-
 namespace cmd {
 
 void ControlTheme(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* args) {

@@ -17,14 +17,6 @@ ListViewUnit* ListAt(const UnitRef& ref) {
   return dynamic_cast<ListViewUnit*>(&LookUpCommandUnit(ref.window, ref.unit));
 }
 
-rt::ValueRecord OptionalIntRecord(std::optional<int32_t> value) {
-  return value ? rt::ValueRecord::Int(*value) : rt::ValueRecord{};
-}
-
-rt::ValueRecord OptionalTextRecord(std::optional<rt::TextRef> text) {
-  return text ? rt::ValueRecord::Text(text->get()) : rt::ValueRecord{};
-}
-
 }  // namespace
 
 namespace cmd {
@@ -73,39 +65,5 @@ void GetRowCount(rt::ValueRecord* result, int32_t arg_count, rt::ValueRecord* ar
 }
 
 }  // namespace cmd
-
-int32_t InsertRow(const UnitRef& list, std::optional<int32_t> index,
-                  std::optional<rt::TextRef> text, std::optional<int32_t> image,
-                  std::optional<int32_t> check_state, std::optional<int32_t> indent,
-                  std::optional<int32_t> item_data) {
-  rt::ValueRecord args[] = {list.Record(),
-                            OptionalIntRecord(index),
-                            OptionalTextRecord(text),
-                            OptionalIntRecord(image),
-                            OptionalIntRecord(check_state),
-                            OptionalIntRecord(indent),
-                            OptionalIntRecord(item_data)};
-  return static_cast<int32_t>(
-      rt::CallLibraryCommand(kListViewLibrary, cmd::InsertRow, args, 7).value);
-}
-
-void SetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column,
-                 std::optional<rt::TextRef> text) {
-  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column),
-                            OptionalTextRecord(text)};
-  rt::CallLibraryCommand(kListViewLibrary, cmd::SetCellText, args, 4);
-}
-
-rt::Text GetCellText(const UnitRef& list, int32_t row, std::optional<int32_t> column) {
-  rt::ValueRecord args[] = {list.Record(), rt::ValueRecord::Int(row), OptionalIntRecord(column)};
-  const uint64_t block = rt::CallLibraryCommand(kListViewLibrary, cmd::GetCellText, args, 3).value;
-  return rt::Text(reinterpret_cast<char*>(static_cast<uintptr_t>(block)));
-}
-
-int32_t GetRowCount(const UnitRef& list) {
-  rt::ValueRecord args[] = {list.Record()};
-  return static_cast<int32_t>(
-      rt::CallLibraryCommand(kListViewLibrary, cmd::GetRowCount, args, 1).value);
-}
 
 }  // namespace ui

@@ -4,6 +4,8 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QTimer>
+#include <utility>
 #include <vector>
 
 #include "blocking_wait.h"
@@ -66,6 +68,20 @@ void RunMessageLoop(ProgramEnd end_inside_handler) {
   SetLastWindowGoneCallback(nullptr);
   running_end_inside_handler = nullptr;
   running_loop = nullptr;
+}
+
+void RepeatFromLoop(int interval_ms, std::function<bool()> step) {
+  auto* timer = new QTimer(QCoreApplication::instance());
+  QObject::connect(timer, &QTimer::timeout, [timer, step = std::move(step)] {
+    if (step()) return;
+    timer->stop();
+    timer->deleteLater();
+  });
+  timer->start(interval_ms);
+}
+
+void CarryOutHandedOverCalls() {
+  QCoreApplication::sendPostedEvents();
 }
 
 bool AddIdleCallback(QWidget* window, IdleCallback callback, void* parameter) {

@@ -7,21 +7,13 @@
 namespace ui {
 namespace {
 
-// Both tables are touched only on the window thread.
-std::map<int32_t, std::unique_ptr<FormDescription>>& Forms() {
-  static std::map<int32_t, std::unique_ptr<FormDescription>> forms;
-  return forms;
-}
-
+// The table is touched only on the window thread.
 std::map<int32_t, std::unique_ptr<LoadedWindow>>& Windows() {
   static std::map<int32_t, std::unique_ptr<LoadedWindow>> windows;
   return windows;
 }
 
 void (*last_window_gone)() = nullptr;
-
-// Handlers dispatched and not yet returned, nested ones included.
-int handlers_running = 0;
 
 }  // namespace
 
@@ -38,16 +30,6 @@ Unit* LoadedWindow::FindUnit(int32_t unit_id) const {
     if (unit->id() == unit_id) return unit.get();
   }
   return nullptr;
-}
-
-void RegisterForm(FormDescription form) {
-  const int32_t id = form.id;
-  Forms()[id] = std::make_unique<FormDescription>(std::move(form));
-}
-
-const FormDescription* FindForm(int32_t window_id) {
-  auto found = Forms().find(window_id);
-  return found == Forms().end() ? nullptr : found->second.get();
 }
 
 LoadedWindow* FindLoadedWindow(int32_t window_id) {
@@ -115,18 +97,7 @@ void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event) {
   if (unit_id != kWindowItself && !window->FindUnit(unit_id)) {
     rt::ReportFatalErrorUtf8(rt::message::EventUnitUnknown, 0);
   }
-  for (const EventBinding& binding : window->form->events) {
-    if (binding.unit == unit_id && binding.event == event && binding.handler) {
-      ++handlers_running;
-      binding.handler();
-      --handlers_running;
-      return;
-    }
-  }
-}
-
-bool HandlerRunning() {
-  return handlers_running > 0;
+  RunBoundHandler(*window->form, unit_id, event);
 }
 
 }  // namespace ui

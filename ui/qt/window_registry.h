@@ -9,7 +9,10 @@
 #include <memory>
 #include <vector>
 
+#include "ui/event_dispatch.h"
 #include "ui/form.h"
+#include "ui/form_loader.h"
+#include "ui/form_registry.h"
 #include "ui/qt/unit.h"
 
 namespace ui {
@@ -29,11 +32,6 @@ struct LoadedWindow {
   Unit* FindUnit(int32_t unit_id) const;
 };
 
-// Window templates. Registering an id again replaces its description (only
-// allowed while no window of that id is loaded).
-void RegisterForm(FormDescription form);
-const FormDescription* FindForm(int32_t window_id);
-
 // The loaded window of this id, also after its widget is gone; null when the
 // id was never loaded.
 LoadedWindow* FindLoadedWindow(int32_t window_id);
@@ -50,8 +48,6 @@ Unit& LookUpCommandUnit(int32_t window_id, int32_t unit_id);
 
 // Whether any loaded window still has its widget.
 bool AnyWindowAlive();
-// Closes every loaded window that still exists.
-void CloseAllWindows();
 // Forgets every loaded window, destroying those that still exist (tests).
 void UnloadAllWindows();
 
@@ -61,8 +57,5 @@ void SetLastWindowGoneCallback(void (*callback)());
 // Runs the handler bound to (unit, event) of the window, if any. Nothing is
 // dispatched while a fatal error is being reported.
 void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event);
-// Whether a handler run by DispatchEvent has not returned yet: events taken
-// now are taken by a pending-events pump inside it.
-bool HandlerRunning();
 
 }  // namespace ui

@@ -14,6 +14,7 @@
 #include "ui/qt/gbk_qt.h"
 #include "ui/qt/window_registry.h"
 #include "ui/qt/window_thread.h"
+#include "ui/window_system.h"
 
 namespace ui {
 namespace {
@@ -55,6 +56,19 @@ bool DisplayAvailable() {
   if (platform.isEmpty() || platform == "xcb") return XServerReachable();
   if (platform.startsWith("wayland")) return EnvironmentNames("WAYLAND_DISPLAY");
   return true;  // offscreen, minimal and the like need no display
+}
+
+bool StartWindowSystem(int& argc, char** argv, bool unseen) {
+  if (unseen && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  // Without a reachable display no application object is made: Qt would
+  // abort the process.
+  if (!DisplayAvailable()) return false;
+  // It lives as long as the process, which ends without unwinding.
+  new QApplication(argc, argv);
+  InstallWindowRuntime();
+  return true;
 }
 
 void InstallWindowRuntime() {

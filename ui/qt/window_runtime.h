@@ -1,6 +1,7 @@
 // What the window layer lends the runtime below it: the modal error box for
 // fatal errors, the pending-events pump, and the closing of windows at
-// shutdown; plus the start-up checks and the windows' font.
+// shutdown; plus the start-up checks and the windows' font. The program
+// starts all of it through ui/window_system.h.
 #pragma once
 
 #include <QFont>
