@@ -25,7 +25,9 @@ void RepeatFromLoop(int interval_ms, std::function<bool()> step);
 
 // Hands `call` to the window thread without waiting for it: it runs there
 // after every unit operation the calling thread handed over before it (on the
-// window thread itself, at once). The call must own everything it uses.
+// window thread itself, at once), and no later than the calling thread's next
+// operation that waits for a result, or the thread's end. The call must own
+// everything it uses.
 void PostToWindowThread(std::function<void()> call);
 
 // Carries out at once the unit operations that other threads have handed to
