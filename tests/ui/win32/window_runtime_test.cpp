@@ -28,12 +28,35 @@ struct SeenBox {
   DWORD thread = 0;
 };
 
-// Waits for the message box captioned `caption`, notes what it shows and
-// closes it with its OK button.
-SeenBox CloseBoxWhenShown(const wchar_t* caption) {
+// The first message box of this process's threads, whatever its caption
+// (other test programs of the session may show boxes of their own).
+HWND FindOwnMessageBox() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM result) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        wchar_t class_name[16] = {};
+        GetClassNameW(window, class_name, 16);
+        if (process != GetCurrentProcessId() || std::wstring(class_name) != L"#32770") return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Waits for this process's message box, notes what it shows and closes it
+// with its OK button. A box that never shows leaves an empty caption.
+SeenBox CloseBoxWhenShown() {
   HWND box = nullptr;
-  while (!(box = FindWindowW(L"#32770", caption))) Sleep(5);
+  for (int waited_ms = 0; !(box = FindOwnMessageBox()) && waited_ms < 30000; waited_ms += 5) {
+    Sleep(5);
+  }
   SeenBox seen;
+  if (!box) return seen;
+  wchar_t caption[64] = {};
+  GetWindowTextW(box, caption, 64);
   seen.caption = caption;
   wchar_t text[256] = {};
   GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text has this id
@@ -57,9 +80,10 @@ TEST(ErrorBox, ShowsTheGbkTextOnTheRaisingThreadWithTheErrorIconAndOneOkButton) 
                      test::Gbk("错误"));
     returned = true;
   });
-  const SeenBox seen = CloseBoxWhenShown(L"错误");
+  const SeenBox seen = CloseBoxWhenShown();
   raiser.join();
   EXPECT_TRUE(returned);
+  EXPECT_EQ(seen.caption, L"错误");
   EXPECT_EQ(seen.text,
             L"运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n");
   EXPECT_TRUE(seen.error_icon);
@@ -72,7 +96,7 @@ TEST(ErrorBoxDeathTest, AFatalErrorOnAWorkerShowsTheBoxThenEndsTheProcessWithMin
   EXPECT_EXIT(
       {
         std::thread closer([] {
-          const SeenBox seen = CloseBoxWhenShown(L"错误");
+          const SeenBox seen = CloseBoxWhenShown();
           // Only the box this test expects lets the process end as it should.
           if (seen.text.find(L"错误代码：4") == std::wstring::npos) std::_Exit(9);
         });
