@@ -83,5 +83,8 @@ if(TARGET qv_app)
     add_test(NAME WindowsViewer.EndToEnd
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-windows-viewer $<TARGET_FILE:quoteview>
                      ${QUOTEVIEW_QUOTE_SERVICE})
+    # Its keys go to whichever window has the focus on the session's display:
+    # no other test may open windows there meanwhile.
+    set_tests_properties(WindowsViewer.EndToEnd PROPERTIES RUN_SERIAL TRUE)
   endif()
 endif()
