@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/common_properties.h"
 #include "ui/form.h"
 #include "ui/unit_properties.h"
 
@@ -49,20 +50,11 @@ class Unit {
  private:
   int32_t window_id_;
   const FormUnit& form_;
-  int left_, top_, width_, height_;
-  std::string tag_;
-  bool visible_ = true;
-  bool disabled_ = false;
-  int32_t mouse_pointer_ = 0;
+  CommonProperties common_;
   QPointer<QWidget> widget_;
 };
 
 // The unit for a form record, by its type code; null for an unknown type.
 std::unique_ptr<Unit> MakeUnit(int32_t window_id, const FormUnit& form);
-
-// Value helpers shared by the property handlers.
-uint64_t TextValue(std::string_view gbk);  // a new runtime text block, null when empty
-std::string_view TextFromValue(uint64_t value);
-uint64_t IntValue(int32_t value);
 
 }  // namespace ui

@@ -1,6 +1,5 @@
 #include "ui/win32/unit.h"
 
-#include "runtime/blocks.h"
 #include "ui/win32/gbk_wide.h"
 #include "ui/win32/window_registry.h"
 
@@ -15,22 +14,18 @@ constexpr const wchar_t* kUnitProperty = L"QuoteviewUnit";
 }  // namespace
 
 Unit::Unit(int32_t window_id, const FormUnit& form)
-    : window_id_(window_id),
-      form_(form),
-      left_(form.left),
-      top_(form.top),
-      width_(form.width),
-      height_(form.height) {}
+    : window_id_(window_id), form_(form), common_(form) {}
 
 Unit::~Unit() = default;
 
 bool Unit::Create(HWND parent, HFONT font) {
-  HWND control = CreateControl(parent, left_, top_, width_, height_);
+  const UnitPlace& place = common_.place();
+  HWND control = CreateControl(parent, place.left, place.top, place.width, place.height);
   if (!control) return false;
   SetPropW(control, kUnitProperty, this);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (disabled_) EnableWindow(control, FALSE);
-  if (visible_) ShowWindow(control, SW_SHOWNA);
+  if (common_.disabled()) EnableWindow(control, FALSE);
+  if (common_.visible()) ShowWindow(control, SW_SHOWNA);
   control_ = control;
   return true;
 }
@@ -39,82 +34,41 @@ Unit* Unit::OfControl(HWND control) {
   return control ? static_cast<Unit*>(GetPropW(control, kUnitProperty)) : nullptr;
 }
 
-RECT Unit::LiveRect() const {
+UnitPlace Unit::ShownPlace() const {
   RECT rect{};
   GetWindowRect(control_, &rect);
   MapWindowPoints(HWND_DESKTOP, GetParent(control_), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
 uint64_t Unit::ReadCommon(int32_t property) const {
-  const bool live = control_ != nullptr;
-  const RECT rect = live ? LiveRect() : RECT{};
-  const LONG style = live ? GetWindowLongW(control_, GWL_STYLE) : 0;
-  switch (property) {
-    case property::Left:
-      return IntValue(live ? rect.left : left_);
-    case property::Top:
-      return IntValue(live ? rect.top : top_);
-    case property::Width:
-      return IntValue(live ? rect.right - rect.left : width_);
-    case property::Height:
-      return IntValue(live ? rect.bottom - rect.top : height_);
-    case property::Tag:
-      return TextValue(tag_);
-    case property::Visible:
-      // The unit's own flag: a unit inside a hidden parent still counts as shown.
-      return IntValue(live ? (style & WS_VISIBLE) != 0 : visible_);
-    case property::Disabled:
-      return IntValue(live ? (style & WS_DISABLED) != 0 : disabled_);
-    case property::MousePointer:
-      return IntValue(mouse_pointer_);
-    default:
-      return 0;
-  }
+  if (!control_) return common_.Read(property, nullptr);
+  const LONG style = GetWindowLongW(control_, GWL_STYLE);
+  const ShownState shown{ShownPlace(), (style & WS_VISIBLE) != 0, (style & WS_DISABLED) != 0};
+  return common_.Read(property, &shown);
 }
 
 void Unit::WriteCommon(int32_t property, uint64_t value) {
-  const auto number = static_cast<int32_t>(value);
-  if (control_) {
-    // Keep the stored values in step with what the control shows.
-    const RECT rect = LiveRect();
-    left_ = rect.left;
-    top_ = rect.top;
-    width_ = rect.right - rect.left;
-    height_ = rect.bottom - rect.top;
+  if (!control_) {
+    common_.Write(property, value, nullptr);
+    return;
   }
-  switch (property) {
-    case property::Left:
-      left_ = number;
-      break;
-    case property::Top:
-      top_ = number;
-      break;
-    case property::Width:
-      width_ = number;
-      break;
-    case property::Height:
-      height_ = number;
-      break;
-    case property::Tag:
-      tag_ = std::string(TextFromValue(value));
+  const UnitPlace shown = ShownPlace();
+  switch (common_.Write(property, value, &shown)) {
+    case CommonProperties::Change::kPlace: {
+      const UnitPlace& place = common_.place();
+      MoveWindow(control_, place.left, place.top, place.width, place.height, TRUE);
       return;
-    case property::Visible:
-      visible_ = number != 0;
-      if (control_) ShowWindow(control_, visible_ ? SW_SHOWNA : SW_HIDE);
+    }
+    case CommonProperties::Change::kVisible:
+      ShowWindow(control_, common_.visible() ? SW_SHOWNA : SW_HIDE);
       return;
-    case property::Disabled:
-      disabled_ = number != 0;
-      if (control_) EnableWindow(control_, !disabled_);
+    case CommonProperties::Change::kDisabled:
+      EnableWindow(control_, !common_.disabled());
       return;
-    case property::MousePointer:
-      // Kept for the application to read back; the units show the standard pointer.
-      mouse_pointer_ = number;
-      return;
-    default:
+    case CommonProperties::Change::kNothing:
       return;
   }
-  if (control_) MoveWindow(control_, left_, top_, width_, height_, TRUE);
 }
 
 uint64_t Unit::ReadOwn(int32_t, int32_t) {
@@ -144,18 +98,6 @@ bool RouteControlNotification(UINT message, WPARAM w_param, LPARAM l_param, LRES
     return unit && unit->OnNotify(header, result);
   }
   return false;
-}
-
-uint64_t TextValue(std::string_view gbk) {
-  return reinterpret_cast<uintptr_t>(rt::NewText(gbk));
-}
-
-std::string_view TextFromValue(uint64_t value) {
-  return rt::TextView(reinterpret_cast<const char*>(static_cast<uintptr_t>(value)));
-}
-
-uint64_t IntValue(int32_t value) {
-  return static_cast<uint32_t>(value);
 }
 
 }  // namespace ui

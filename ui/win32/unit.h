@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/common_properties.h"
 #include "ui/form.h"
 #include "ui/unit_properties.h"
 
@@ -65,15 +66,11 @@ class Unit {
 
  private:
   // Place and size as the parent's client area sees them.
-  RECT LiveRect() const;
+  UnitPlace ShownPlace() const;
 
   int32_t window_id_;
   const FormUnit& form_;
-  int left_, top_, width_, height_;
-  std::string tag_;
-  bool visible_ = true;
-  bool disabled_ = false;
-  int32_t mouse_pointer_ = 0;
+  CommonProperties common_;
   HWND control_ = nullptr;
 };
 
@@ -85,10 +82,5 @@ std::unique_ptr<Unit> MakeUnit(int32_t window_id, const FormUnit& form);
 // the answer in `result`. The window and the group boxes, which parent units,
 // call it first.
 bool RouteControlNotification(UINT message, WPARAM w_param, LPARAM l_param, LRESULT* result);
-
-// Value helpers shared by the property handlers.
-uint64_t TextValue(std::string_view gbk);  // a new runtime text block, null when empty
-std::string_view TextFromValue(uint64_t value);
-uint64_t IntValue(int32_t value);
 
 }  // namespace ui
