@@ -134,6 +134,7 @@ std::vector<uint8_t> WriteBlankPng(int width, int height, PngColour colour, int 
 
 std::vector<uint8_t> PngChunk(std::string_view type, const std::vector<uint8_t>& data) {
   std::vector<uint8_t> chunk;
+  chunk.reserve(12 + data.size());
   PutBigEndian(chunk, uint32_t(data.size()));
   chunk.insert(chunk.end(), type.begin(), type.end());
   chunk.insert(chunk.end(), data.begin(), data.end());
