@@ -7,17 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "com_ptr.h"
 #include "kernel32.h"
 #include "oleaut32.h"
 #include "runtime/automation_cells.h"
 #include "runtime/automation_values.h"
+#include "runtime/com_ptr.h"
 #include "runtime/last_call_status.h"
 
 namespace rt {
 namespace {
-
-using platform::ComPtr;
 
 constexpr WORD kReadKinds[] = {INVOKE_PROPERTYGET, INVOKE_FUNC};
 constexpr WORD kWriteKinds[] = {INVOKE_PROPERTYPUT, INVOKE_PROPERTYPUTREF, INVOKE_FUNC};

@@ -83,38 +83,6 @@ HRESULT Dereference(const VARIANT& source, VARIANT* out) {
 
 }  // namespace
 
-namespace platform {
-
-size_t ScalarSize(VARTYPE type) {
-  switch (type) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-    case VT_HRESULT:
-      return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_DATE:
-    case VT_CY:
-      return 8;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace platform
-
 void VariantInit(VARIANT* variant) {
   variant->vt = VT_EMPTY;
   variant->wReserved1 = variant->wReserved2 = variant->wReserved3 = 0;

@@ -1,13 +1,11 @@
 // A counted reference to an automation object: Release on destruction, so a
-// reference cannot leak on an early return. The same owner our platform
-// offers, over the system's interfaces.
+// reference cannot leak on an early return. It needs nothing but the object's
+// AddRef and Release, so it serves over either platform's interfaces.
 #pragma once
 
 #include <utility>
 
-#include "oleaut32_interfaces.h"
-
-namespace platform {
+namespace rt {
 
 template <class T>
 class ComPtr {
@@ -48,4 +46,4 @@ class ComPtr {
   T* object_ = nullptr;
 };
 
-}  // namespace platform
+}  // namespace rt
