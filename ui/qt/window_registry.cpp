@@ -1,15 +1,12 @@
 #include "ui/qt/window_registry.h"
 
-#include <map>
-
-#include "runtime/fatal_error.h"
+#include "ui/window_table.h"
 
 namespace ui {
 namespace {
 
-// The table is touched only on the window thread.
-std::map<int32_t, std::unique_ptr<LoadedWindow>>& Windows() {
-  static std::map<int32_t, std::unique_ptr<LoadedWindow>> windows;
+WindowTable<LoadedWindow>& Windows() {
+  static WindowTable<LoadedWindow> windows;
   return windows;
 }
 
@@ -26,55 +23,40 @@ LoadedWindow::~LoadedWindow() {
 }
 
 Unit* LoadedWindow::FindUnit(int32_t unit_id) const {
-  for (const auto& unit : units) {
-    if (unit->id() == unit_id) return unit.get();
-  }
-  return nullptr;
+  return FindUnitIn(units, unit_id);
 }
 
 LoadedWindow* FindLoadedWindow(int32_t window_id) {
-  auto found = Windows().find(window_id);
-  return found == Windows().end() ? nullptr : found->second.get();
+  return Windows().Find(window_id);
 }
 
 LoadedWindow& AddLoadedWindow(const FormDescription& form) {
-  auto window = std::make_unique<LoadedWindow>();
-  window->form = &form;
-  LoadedWindow& added = *window;
-  Windows()[form.id] = std::move(window);
-  return added;
+  return Windows().Add(form);
 }
 
 Unit& LookUpUnit(int32_t window_id, int32_t unit_id) {
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  if (!window) rt::ReportFatalErrorUtf8(rt::message::UnitWindowNotLoaded, 0);
-  Unit* unit = window->FindUnit(unit_id);
-  if (!unit) rt::ReportFatalErrorUtf8(rt::message::UnitNotLoaded, 0);
-  return *unit;
+  return Windows().UnitForProperty(window_id, unit_id);
 }
 
 Unit& LookUpCommandUnit(int32_t window_id, int32_t unit_id) {
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  Unit* unit = window ? window->FindUnit(unit_id) : nullptr;
-  if (!unit) rt::ReportFatalErrorUtf8(rt::message::UnitNotLoaded, 0);
-  return *unit;
+  return Windows().UnitForCommand(window_id, unit_id);
 }
 
 bool AnyWindowAlive() {
-  for (const auto& [id, window] : Windows()) {
+  for (const auto& [id, window] : Windows().records()) {
     if (window->alive) return true;
   }
   return false;
 }
 
 void CloseAllWindows() {
-  for (const auto& [id, window] : Windows()) {
+  for (const auto& [id, window] : Windows().records()) {
     if (window->widget) window->widget->close();
   }
 }
 
 void UnloadAllWindows() {
-  Windows().clear();
+  Windows().Clear();
 }
 
 void SetLastWindowGoneCallback(void (*callback)()) {
@@ -91,13 +73,7 @@ void AttachWindowWidget(LoadedWindow& window, QWidget* widget) {
 }
 
 void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event) {
-  if (rt::EventBlockCount() > 0) return;
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  if (!window) rt::ReportFatalErrorUtf8(rt::message::EventWindowUnknown, 0);
-  if (unit_id != kWindowItself && !window->FindUnit(unit_id)) {
-    rt::ReportFatalErrorUtf8(rt::message::EventUnitUnknown, 0);
-  }
-  RunBoundHandler(*window->form, unit_id, event);
+  Windows().Dispatch(window_id, unit_id, event);
 }
 
 }  // namespace ui

@@ -1,14 +1,12 @@
 #include "ui/win32/window_registry.h"
 
-#include <map>
-
-#include "runtime/fatal_error.h"
+#include "ui/window_table.h"
 
 namespace ui {
 namespace {
 
-std::map<int32_t, std::unique_ptr<LoadedWindow>>& Windows() {
-  static std::map<int32_t, std::unique_ptr<LoadedWindow>> windows;
+WindowTable<LoadedWindow>& Windows() {
+  static WindowTable<LoadedWindow> windows;
   return windows;
 }
 
@@ -25,23 +23,15 @@ LoadedWindow::~LoadedWindow() {
 }
 
 Unit* LoadedWindow::FindUnit(int32_t unit_id) const {
-  for (const auto& unit : units) {
-    if (unit->id() == unit_id) return unit.get();
-  }
-  return nullptr;
+  return FindUnitIn(units, unit_id);
 }
 
 LoadedWindow* FindLoadedWindow(int32_t window_id) {
-  auto found = Windows().find(window_id);
-  return found == Windows().end() ? nullptr : found->second.get();
+  return Windows().Find(window_id);
 }
 
 LoadedWindow& AddLoadedWindow(const FormDescription& form) {
-  auto window = std::make_unique<LoadedWindow>();
-  window->form = &form;
-  LoadedWindow& added = *window;
-  Windows()[form.id] = std::move(window);
-  return added;
+  return Windows().Add(form);
 }
 
 void WindowGone(LoadedWindow& window) {
@@ -51,22 +41,15 @@ void WindowGone(LoadedWindow& window) {
 }
 
 Unit& LookUpUnit(int32_t window_id, int32_t unit_id) {
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  if (!window) rt::ReportFatalErrorUtf8(rt::message::UnitWindowNotLoaded, 0);
-  Unit* unit = window->FindUnit(unit_id);
-  if (!unit) rt::ReportFatalErrorUtf8(rt::message::UnitNotLoaded, 0);
-  return *unit;
+  return Windows().UnitForProperty(window_id, unit_id);
 }
 
 Unit& LookUpCommandUnit(int32_t window_id, int32_t unit_id) {
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  Unit* unit = window ? window->FindUnit(unit_id) : nullptr;
-  if (!unit) rt::ReportFatalErrorUtf8(rt::message::UnitNotLoaded, 0);
-  return *unit;
+  return Windows().UnitForCommand(window_id, unit_id);
 }
 
 bool AnyWindowAlive() {
-  for (const auto& [id, window] : Windows()) {
+  for (const auto& [id, window] : Windows().records()) {
     if (window->handle) return true;
   }
   return false;
@@ -76,19 +59,19 @@ void CloseAllWindows() {
   // Posted, as the user's close is: the window goes when the loop (or a
   // pending-events pump) takes the close, never from inside a control that
   // is still handling a message of its own.
-  for (const auto& [id, window] : Windows()) {
+  for (const auto& [id, window] : Windows().records()) {
     if (window->handle) PostMessageW(window->handle, WM_CLOSE, 0, 0);
   }
 }
 
 void DestroyAllWindows() {
-  for (const auto& [id, window] : Windows()) {
+  for (const auto& [id, window] : Windows().records()) {
     if (window->handle) DestroyWindow(window->handle);
   }
 }
 
 void UnloadAllWindows() {
-  Windows().clear();
+  Windows().Clear();
 }
 
 void SetLastWindowGoneCallback(void (*callback)()) {
@@ -96,13 +79,7 @@ void SetLastWindowGoneCallback(void (*callback)()) {
 }
 
 void DispatchEvent(int32_t window_id, int32_t unit_id, int32_t event) {
-  if (rt::EventBlockCount() > 0) return;
-  const LoadedWindow* window = FindLoadedWindow(window_id);
-  if (!window) rt::ReportFatalErrorUtf8(rt::message::EventWindowUnknown, 0);
-  if (unit_id != kWindowItself && !window->FindUnit(unit_id)) {
-    rt::ReportFatalErrorUtf8(rt::message::EventUnitUnknown, 0);
-  }
-  RunBoundHandler(*window->form, unit_id, event);
+  Windows().Dispatch(window_id, unit_id, event);
 }
 
 }  // namespace ui
