@@ -74,7 +74,7 @@ TEST_F(FormLoaderTest, UnitsAreTheSystemsControlsAtTheirPlacesUnderTheirParents)
       {kGroup, L"Button", false, {100, 5, 400, 285}},
       {kList, L"SysListView32", true, {10, 20, 290, 220}},
       {kLabel, L"Static", true, {10, 230, 110, 250}},
-      {kBox, L"QuoteviewCartoonBox", false, {5, 300, 125, 360}},
+      {kBox, L"QuoteviewCartoonBox", false, {5, 300, 125, 380}},
       {kObject, L"QuoteviewCartoonObject", true, {200, 230, 226, 256}},
   };
   for (const Expected& unit : expected) {
