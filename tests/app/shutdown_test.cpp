@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QItemSelectionModel>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -25,10 +24,10 @@
 #include "tests/support/quote_texts.h"
 #include "ui/form_loader.h"
 #include "ui/list_commands.h"
-#include "ui/qt/list_view_widget.h"
 #include "ui/qt/message_loop.h"
 #include "ui/qt/window_registry.h"
 #include "ui/qt/window_runtime.h"
+#include "ui/unit_actions.h"
 
 namespace {
 
@@ -55,12 +54,7 @@ void QueueOnWindowThread(F function) {
 
 // Selected and made current, as a click does: the row-change handler runs.
 void SelectRow(int row) {
-  auto* list = static_cast<ui::ListViewWidget*>(
-      ui::FindLoadedWindow(app::kMainWindow)->FindUnit(app::unit::WatchList)->widget());
-  const QModelIndex index = list->model()->index(row, 0);
-  list->selectionModel()->select(index,
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  ui::FocusRow(app::kWatchList, row);
 }
 
 [[noreturn]] void CloseWhileAWorkerWaitsOnTheList() {

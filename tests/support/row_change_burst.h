@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QItemSelectionModel>
 #include <QRegularExpression>
 #include <QTimer>
 #include <map>
@@ -22,8 +21,7 @@
 #include "tests/support/quote_texts.h"
 #include "tests/support/service_process.h"
 #include "ui/list_commands.h"
-#include "ui/qt/list_view_widget.h"
-#include "ui/qt/window_registry.h"
+#include "ui/unit_actions.h"
 
 namespace app_test {
 
@@ -80,12 +78,7 @@ inline double Megabytes(size_t bytes) {
 
 // Selected and made current, as a click does: the handler runs now.
 inline void SelectRow(int row) {
-  auto* list = static_cast<ui::ListViewWidget*>(
-      ui::FindLoadedWindow(app::kMainWindow)->FindUnit(app::unit::WatchList)->widget());
-  const QModelIndex index = list->model()->index(row, 0);
-  list->selectionModel()->select(index,
-                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  ui::FocusRow(app::kWatchList, row);
 }
 
 // Serves the window thread's events until `done` or `limit_ms` have passed.
